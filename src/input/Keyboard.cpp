@@ -1,0 +1,79 @@
+#include "platform/Numeric.h"
+#include "platform/RuntimeError.h"
+#include "start/Global.h"
+#include "window/Frmsaver.h"
+
+namespace qm {
+
+namespace {
+
+// Runs one statement of the key handler: a run-time error abandons the
+// statement and the handler goes on with the next one, silently.
+template<typename Statement>
+void resume_next(Statement&& statement)
+{
+    try {
+        statement();
+    } catch (RuntimeError const&) {
+    }
+}
+
+}
+
+void Frmsaver::Form_KeyDown(Integer KeyCode, Integer)
+{
+    Global& global = m_global;
+    switch (KeyCode) {
+    case 32: // Space
+        resume_next([&] { global.toggle_speed_up(); });
+        return;
+    case 13: // Enter
+        resume_next([&] { global.restart_speed_up_clock(); });
+        return;
+    case 97: // keypad 1
+    case 65: // A
+        resume_next([&] { random_heading(); });
+        resume_next([&] { random_speed(); });
+        return;
+    case 115: // F4
+    case 83: // S
+        resume_next([&] { random_placement_horizontal(); });
+        resume_next([&] { random_placement_vertical(); });
+        return;
+    case 37: // Left
+    case 38: // Up
+    case 39: // Right
+    case 40: // Down
+        resume_next([&] {
+            switch (KeyCode) {
+            case 37:
+                global.Heading = subtract(global.Heading, 5);
+                break;
+            case 38:
+                store_single_then_check(global.Speed, double(global.Speed) + 0.5);
+                break;
+            case 39:
+                global.Heading = add(global.Heading, 5);
+                break;
+            default:
+                store_single_then_check(global.Speed, double(global.Speed) - 0.5);
+                break;
+            }
+        });
+        resume_next([&] { global.Heading = remainder(add(global.Heading, 360), 360); });
+        return;
+    case 113: // F2
+    case 81: // Q
+        resume_next([&] { timerScreenSaver.set_Enabled(timerScreenSaver2.Enabled()); });
+        resume_next([&] {
+            Integer const truth = timerScreenSaver.Enabled() ? -1 : 0;
+            timerScreenSaver2.set_Enabled(add(truth, 1) != 0);
+        });
+        return;
+    default:
+        resume_next([&] { global.EndSaver(); });
+        return;
+    }
+}
+
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "platform/Clock.h"
+#include "platform/Host.h"
+#include "platform/RuntimeError.h"
+#include "platform/Runtime.h"
+#include "start/Global.h"
+#include "start/ProcessEnd.h"
+
+#include <optional>
+
+namespace qm {
+
+// The one object a backend drives: it starts the program and hands it each
+// event with the time the event happened. One event at a time, each handler
+// to completion; no event reaches a handler before start-up or after the end.
+class Saver {
+public:
+    enum class State {
+        NotStarted,
+        Running,
+        Ended,
+    };
+
+    enum class Ending {
+        Quit, // nothing shown or the configuration box closed: exit status 0
+        Dismissed, // EndSaver: exit status 0
+        Error, // a run-time error reached the platform: report it, exit status 1
+    };
+
+    explicit Saver(Host&);
+
+    Saver(Saver const&) = delete;
+    Saver& operator=(Saver const&) = delete;
+
+    // Calls Main. Afterwards the saver runs, or has ended.
+    void start(ClockReading now);
+
+    void tick(TimerId, ClockReading now);
+    void key_down(int key_code, ClockReading now);
+    // Pointer events in window pixels; they reach the window's handlers only
+    // over its own surface. Return who received the event.
+    HitTarget mouse_move(float x, float y, ClockReading now);
+    HitTarget mouse_down(int button, float x, float y, ClockReading now);
+
+    State state() const { return m_state; }
+    bool running() const { return m_state == State::Running; }
+    std::optional<Ending> ending() const { return m_ending; }
+    // The error that reached the platform, if the saver ended with one.
+    std::optional<RuntimeError> const& error() const { return m_error; }
+
+    Global& global() { return m_global; }
+    Global const& global() const { return m_global; }
+    Runtime const& runtime() const { return m_runtime; }
+    // The window, once loaded.
+    Frmsaver const* form() const { return m_global.loaded() ? &m_global.form() : nullptr; }
+
+    // Puts motion values directly; for the simulator's and tests' shortcuts to edge states.
+    Frmsaver* mutable_form() { return m_global.loaded() ? &m_global.form() : nullptr; }
+
+private:
+    template<typename Handler>
+    void dispatch(ClockReading now, Handler&&);
+
+    Host& m_host;
+    Runtime m_runtime;
+    Global m_global;
+    State m_state { State::NotStarted };
+    std::optional<Ending> m_ending;
+    std::optional<RuntimeError> m_error;
+};
+
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "platform/headless/HeadlessHost.h"
+#include "start/Saver.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qm::test {
+
+// Runs the real saver on the headless platform with a virtual clock, the way
+// the simulator does, for tests that look at the state directly.
+class Harness {
+public:
+    explicit Harness(ScreenSize screen = { 1024, 768 }, ClockReading clock = ClockReading({ 2000, 1, 1 }, 43'200'000))
+        : m_clock(clock)
+    {
+        m_host.set_screen_size(screen);
+        m_host.on_message_box([this](std::string_view text, std::string_view title, int style) {
+            boxes.push_back(std::string(text) + "|" + std::string(title) + "|" + std::to_string(style));
+        });
+    }
+
+    Harness& previous_instance()
+    {
+        m_host.set_previous_instance(true);
+        return *this;
+    }
+
+    Saver& start(std::string arguments = "/S")
+    {
+        m_host.set_argument_text(std::move(arguments));
+        saver.start(now());
+        return saver;
+    }
+
+    // Advances the clock, delivering every tick that falls due; returns how many ran.
+    int wait(std::int64_t milliseconds)
+    {
+        int ticks = 0;
+        std::int64_t const until = m_host.now() + milliseconds;
+        while (saver.running()) {
+            auto const due = m_host.scheduler().next_due();
+            if (!due || *due > until)
+                break;
+            m_host.set_now(*due);
+            auto const id = m_host.scheduler().take_due(*due);
+            saver.tick(*id, now());
+            ticks_delivered.push_back(*id);
+            ++ticks;
+        }
+        m_host.set_now(until);
+        return ticks;
+    }
+
+    void key(int code) { saver.key_down(code, now()); }
+    HitTarget move(float x, float y) { return saver.mouse_move(x, y, now()); }
+    HitTarget press(int button, float x, float y) { return saver.mouse_down(button, x, y, now()); }
+
+    ClockReading now() const { return m_clock.advanced_by(m_host.now()); }
+    Frmsaver& form() { return *saver.mutable_form(); }
+    Global& global() { return saver.global(); }
+    HeadlessHost& host() { return m_host; }
+    bool ended_by_user() const { return saver.ending() == Saver::Ending::Dismissed; }
+
+    std::vector<std::string> boxes;
+    std::vector<TimerId> ticks_delivered;
+
+private:
+    ClockReading m_clock;
+    HeadlessHost m_host;
+
+public:
+    Saver saver { m_host };
+};
+
+}

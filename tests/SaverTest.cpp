@@ -1,0 +1,165 @@
+#include "Harness.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+namespace qm::test {
+
+TEST(StartUp, OnlyTheRunSwitchOpensTheWindow)
+{
+    for (char const* run : { "/S", "/s" }) {
+        Harness harness;
+        harness.start(run);
+        EXPECT_TRUE(harness.saver.running()) << run;
+        EXPECT_TRUE(harness.host().window_shown()) << run;
+    }
+    for (char const* other : { "", "/S ", " /S", "/s:1", "/p 1234", "/c 5", "/c:5", "/SS", "S" }) {
+        Harness harness;
+        harness.start(other);
+        EXPECT_EQ(harness.saver.ending(), Saver::Ending::Quit) << other;
+        EXPECT_FALSE(harness.host().window_shown()) << other;
+        EXPECT_EQ(harness.saver.form(), nullptr) << other;
+        EXPECT_TRUE(harness.boxes.empty()) << other;
+    }
+}
+
+TEST(StartUp, TheConfigureSwitchShowsTheBoxThenEnds)
+{
+    for (char const* configure : { "/C", "/c" }) {
+        Harness harness;
+        harness.start(configure);
+        ASSERT_EQ(harness.boxes.size(), 1u);
+        EXPECT_EQ(harness.boxes[0], "There are no configuration options for the screensaver 'Quilvenmoor'|S C R E E N   S A V E R|64");
+        EXPECT_EQ(harness.saver.ending(), Saver::Ending::Quit);
+        EXPECT_FALSE(harness.host().window_shown());
+    }
+}
+
+TEST(StartUp, ASecondCopyEndsSilentlyWhateverItsSwitch)
+{
+    for (char const* arguments : { "/S", "/C" }) {
+        Harness harness;
+        harness.previous_instance().start(arguments);
+        EXPECT_EQ(harness.saver.ending(), Saver::Ending::Quit);
+        EXPECT_TRUE(harness.boxes.empty());
+        EXPECT_FALSE(harness.host().window_shown());
+    }
+}
+
+TEST(StartUp, NoEventReachesAHandlerBeforeStartOrAfterTheEnd)
+{
+    Harness harness;
+    harness.key(27);
+    EXPECT_EQ(harness.saver.state(), Saver::State::NotStarted);
+    harness.start();
+    harness.key(27);
+    EXPECT_TRUE(harness.ended_by_user());
+    EXPECT_TRUE(harness.host().window_unloaded());
+    float const left = harness.form().picScreenSaver.Left();
+    harness.saver.tick(TimerId::Scroll, harness.now());
+    harness.key(32);
+    EXPECT_EQ(harness.form().picScreenSaver.Left(), left);
+    EXPECT_TRUE(harness.global().SpeedUp.is_empty());
+}
+
+TEST(Load, TheWindowStartsInScrollModeWithThePlaceholderClock)
+{
+    Harness harness;
+    harness.start();
+    Frmsaver& form = harness.form();
+    EXPECT_TRUE(form.timerScreenSaver2.Enabled());
+    EXPECT_TRUE(form.timerBirthday.Enabled());
+    EXPECT_FALSE(form.timerScreenSaver.Enabled());
+    EXPECT_EQ(form.Label1.Caption(), "Booooooooooooooooooooooo");
+    EXPECT_EQ(form.picScreenSaver.ScaleWidth(), 282);
+    EXPECT_EQ(form.picScreenSaver.ScaleHeight(), 323);
+    EXPECT_EQ(form.ScaleWidth(), 1024);
+    harness.wait(29);
+    EXPECT_EQ(form.Label1.Caption(), "Booooooooooooooooooooooo");
+    harness.wait(1);
+    EXPECT_EQ(form.Label1.Caption(), "12:00:00      01-01-2000");
+}
+
+TEST(Load, SeedsFromTheClockAndDrawsCourseAndPlacementInOrder)
+{
+    Harness harness({ 1920, 1080 }, ClockReading({ 2026, 12, 7 }, 3'723'250));
+    harness.start();
+    float const timer = 3723.25f;
+    RandomGenerator expected;
+    expected.randomize(double(timer * timer));
+    int const heading = int(std::nearbyint(double(expected.next()) * 360));
+    float const speed = float(double(expected.next()) * 5);
+    float const left = float(double(expected.next()) * (1920 - 282));
+    float const top = float(double(expected.next()) * (1080 - 323));
+    EXPECT_EQ(harness.global().Heading, heading);
+    EXPECT_EQ(harness.global().Speed, speed);
+    EXPECT_EQ(harness.form().picScreenSaver.Left(), left);
+    EXPECT_EQ(harness.form().picScreenSaver.Top(), top);
+    EXPECT_EQ(harness.form().timerScreenSaver.Tag(), "3723.25");
+}
+
+TEST(Load, EqualClockReadingsGiveEqualStarts)
+{
+    Harness first({ 800, 600 }, ClockReading({ 2001, 2, 3 }, 1234));
+    Harness second({ 800, 600 }, ClockReading({ 2011, 4, 5 }, 1234));
+    first.start();
+    second.start();
+    EXPECT_EQ(first.global().Heading, second.global().Heading);
+    EXPECT_EQ(first.global().Speed, second.global().Speed);
+    EXPECT_EQ(first.form().picScreenSaver.Left(), second.form().picScreenSaver.Left());
+    EXPECT_EQ(first.form().picScreenSaver.Top(), second.form().picScreenSaver.Top());
+}
+
+TEST(Load, AWindowSmallerThanTheBoxPlacesItOverhangingTheEdges)
+{
+    Harness harness({ 200, 100 });
+    harness.start();
+    EXPECT_LE(harness.form().picScreenSaver.Left(), 0.0f);
+    EXPECT_GT(harness.form().picScreenSaver.Left(), -82.0f);
+    EXPECT_LE(harness.form().picScreenSaver.Top(), 0.0f);
+    EXPECT_GT(harness.form().picScreenSaver.Top(), -223.0f);
+}
+
+TEST(Banner, ShowsTheBirthdayGreetingOnlyOnTwelfthMay)
+{
+    Harness birthday({ 1024, 768 }, ClockReading({ 2024, 5, 12 }, 0));
+    birthday.start();
+    EXPECT_EQ(birthday.form().Birthday.Caption(), "Its my Birthday! :)");
+    for (CivilDate other : { CivilDate { 2024, 6, 12 }, CivilDate { 2024, 12, 5 }, CivilDate { 2024, 5, 11 } }) {
+        Harness harness({ 1024, 768 }, ClockReading(other, 0));
+        harness.start();
+        EXPECT_EQ(harness.form().Birthday.Caption(), "Quilvenmoor ScreenSaver V1.41 : Folvaren");
+    }
+    // The greeting is narrower, its corner stays where it is.
+    Harness normal;
+    normal.start();
+    EXPECT_LT(birthday.form().Birthday.Width(), normal.form().Birthday.Width());
+    EXPECT_EQ(birthday.form().Birthday.Left(), 8);
+    EXPECT_EQ(birthday.form().Birthday.Top(), 8);
+}
+
+TEST(Banner, HidesOnceAfterTwoSecondsAndLeavesTheClockAlone)
+{
+    Harness harness;
+    harness.start();
+    harness.wait(1999);
+    EXPECT_TRUE(harness.form().Birthday.Visible());
+    harness.wait(1);
+    EXPECT_FALSE(harness.form().Birthday.Visible());
+    harness.wait(10000);
+    EXPECT_EQ(std::count(harness.ticks_delivered.begin(), harness.ticks_delivered.end(), TimerId::Banner), 1);
+    EXPECT_EQ(harness.form().Label1.Caption(), "12:00:12      01-01-2000");
+}
+
+TEST(Banner, ALateTickAtMidnightStillNamesTheLoadDay)
+{
+    Harness harness({ 1024, 768 }, ClockReading({ 2024, 5, 11 }, 86'399'000));
+    harness.start();
+    harness.wait(3000);
+    EXPECT_EQ(harness.form().Birthday.Caption(), "Quilvenmoor ScreenSaver V1.41 : Folvaren");
+    EXPECT_EQ(harness.form().Label1.Caption(), "00:00:02      05-12-2024");
+}
+
+}
