@@ -320,7 +320,11 @@ bool Simulator::execute(std::string_view line, int line_number)
         words.expect_count(2);
         if (!m_frame_writer)
             words.fail("this simulator was built without frames");
-        m_frame_writer(*m_saver, m_host.screen_size(), std::string(words[1]));
+        try {
+            m_frame_writer(*m_saver, m_host.screen_size(), std::string(words[1]));
+        } catch (std::exception const& error) {
+            words.fail(error.what());
+        }
     }
     return !m_finished;
 }

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "platform/Host.h"
+#include "window/Image.h"
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qm {
+
+class Frmsaver;
+
+// Decodes an uncompressed 8-bit, bottom-up Windows bitmap file.
+Image decode_bitmap(std::span<std::uint8_t const>);
+
+// Draws text in the window font with its top-left corner at (x, y), clipped to `clip`.
+void draw_text(Image&, int x, int y, std::string_view, Pixel, Rect clip);
+
+// The two pictures the renderer keeps apart from the window, so that a tick
+// only copies them: the logo box (frame, picture and clock label) and the banner.
+enum class Layer {
+    Box,
+    Banner,
+};
+
+// One step of bringing the window on screen up to date. Every backend
+// executes the same list with its display's own means.
+struct DrawOperation {
+    enum class Kind {
+        Refresh, // the layer's picture has changed: take the new one before copying it
+        Fill, // fill `target` with black
+        Copy, // copy the layer's picture into `target`, its point (source_x, source_y) at target's corner
+    };
+
+    Kind kind;
+    Layer layer { Layer::Box };
+    Rect target {};
+    int source_x { 0 };
+    int source_y { 0 };
+
+    bool operator==(DrawOperation const&) const = default;
+};
+
+// Paints the window model, back to front: the black surface, the banner's
+// text while it is visible, then the logo box above everything. It remembers
+// what it last presented, so an update sends only what changed: the box
+// picture copied to its new place, black where it uncovered the surface.
+class Renderer {
+public:
+    static constexpr Pixel black = rgb(0, 0, 0);
+    static constexpr Pixel clock_grey = rgb(128, 128, 128);
+    static constexpr Pixel banner_grey = rgb(64, 64, 64);
+    static constexpr Pixel frame_colour = rgb(0, 0, 0);
+
+    explicit Renderer(ScreenSize);
+
+    // The operations that bring the presented window up to the model. The
+    // first call draws everything.
+    std::vector<DrawOperation> const& update(Frmsaver const&);
+
+    // The operations that repaint `area` of the window from the model, as an
+    // expose or paint request needs.
+    std::vector<DrawOperation> const& redraw(Frmsaver const&, Rect area);
+
+    Image const& layer(Layer layer) const { return layer == Layer::Box ? m_box : m_banner; }
+
+    // Executes operations into a full frame of the window.
+    void apply(std::vector<DrawOperation> const&, Image& frame) const;
+
+    // The whole window as the model says, drawn from scratch.
+    Image render(Frmsaver const&) const;
+
+    Rect window() const { return { 0, 0, m_screen.width, m_screen.height }; }
+
+private:
+    void compose_layers(Frmsaver const&);
+    void paint_area(Rect area, Rect box, Rect banner);
+
+    ScreenSize m_screen;
+    Image m_logo;
+    Image m_box;
+    Image m_banner;
+    std::string m_box_caption;
+    std::string m_banner_caption;
+    bool m_presented { false };
+    Rect m_presented_box;
+    Rect m_presented_banner; // empty while hidden
+    std::vector<DrawOperation> m_operations;
+};
+
+}

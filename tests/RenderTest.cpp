@@ -1,0 +1,226 @@
+#include "Harness.h"
+
+#include "platform/headless/Png.h"
+#include "window/Renderer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace qm::test {
+
+namespace {
+
+std::string frame_path(std::string const& name) { return std::string(QUILVENMOOR_TEST_DATA) + "/frames/" + name + ".png"; }
+
+// Compares the full render of the window with a committed picture, pixel for
+// pixel. UPDATE_FRAMES=1 writes the pictures instead (look at them before committing).
+void expect_golden(Harness& harness, std::string const& name)
+{
+    Renderer const renderer(harness.host().screen_size());
+    Image const frame = renderer.render(harness.form());
+    if (std::getenv("UPDATE_FRAMES")) {
+        write_png(frame, frame_path(name));
+        return;
+    }
+    auto const golden = read_png(frame_path(name));
+    ASSERT_TRUE(golden) << "missing " << frame_path(name);
+    ASSERT_EQ(golden->width(), frame.width());
+    ASSERT_EQ(golden->height(), frame.height());
+    long differing = 0;
+    for (int y = 0; y < frame.height(); ++y) {
+        for (int x = 0; x < frame.width(); ++x)
+            differing += golden->at(x, y) != frame.at(x, y);
+    }
+    EXPECT_EQ(differing, 0) << name;
+}
+
+long count_pixels(Image const& frame, Rect area, Pixel colour)
+{
+    long count = 0;
+    area = area.intersected(frame.bounds());
+    for (int y = area.y; y < area.bottom(); ++y) {
+        for (int x = area.x; x < area.right(); ++x)
+            count += frame.at(x, y) == colour;
+    }
+    return count;
+}
+
+}
+
+TEST(Frames, FirstFrameShowsBannerAndBox)
+{
+    Harness harness({ 640, 480 });
+    harness.start();
+    expect_golden(harness, "first");
+    Image const frame = Renderer({ 640, 480 }).render(harness.form());
+    EXPECT_GT(count_pixels(frame, { 8, 8, 300, 13 }, Renderer::banner_grey), 100);
+}
+
+TEST(Frames, BoxPartlyOffTheLeftAndBottomEdges)
+{
+    Harness harness({ 640, 480 });
+    harness.start();
+    harness.wait(2000);
+    harness.form().picScreenSaver.set_Left(-150.5f);
+    harness.form().picScreenSaver.set_Top(300.25f);
+    expect_golden(harness, "off-edges");
+}
+
+TEST(Frames, BirthdayBanner)
+{
+    Harness harness({ 640, 480 }, ClockReading({ 2024, 5, 12 }, 9 * 3600 * 1000));
+    harness.start();
+    harness.wait(30);
+    expect_golden(harness, "birthday");
+}
+
+TEST(Frames, AfterTheBannerHides)
+{
+    Harness harness({ 640, 480 }, ClockReading({ 2026, 12, 7 }, 45296789));
+    harness.start();
+    harness.wait(2010);
+    expect_golden(harness, "banner-hidden");
+    Image const frame = Renderer({ 640, 480 }).render(harness.form());
+    EXPECT_EQ(count_pixels(frame, { 8, 8, 300, 13 }, Renderer::banner_grey), 0);
+}
+
+TEST(Frames, TheBoxCoversPartOfTheBanner)
+{
+    Harness harness({ 640, 480 });
+    harness.start();
+    harness.form().picScreenSaver.set_Left(150);
+    harness.form().picScreenSaver.set_Top(-100);
+    harness.wait(30);
+    expect_golden(harness, "box-over-banner");
+}
+
+namespace {
+
+// Drives a run and checks after every event that the renderer's operations,
+// applied to the previous frame, give exactly the full render of the model.
+struct Presenter {
+    explicit Presenter(Harness& harness)
+        : harness(harness)
+        , renderer(harness.host().screen_size())
+        , frame(harness.host().screen_size().width, harness.host().screen_size().height, rgb(255, 0, 255))
+    {
+    }
+
+    void present()
+    {
+        auto const& operations = renderer.update(harness.form());
+        renderer.apply(operations, frame);
+        for (DrawOperation const& operation : operations)
+            touched += operation.target.area();
+        ASSERT_EQ(frame, renderer.render(harness.form())) << "after " << presents << " presents";
+        ++presents;
+    }
+
+    Harness& harness;
+    Renderer renderer;
+    Image frame;
+    long long touched { 0 };
+    int presents { 0 };
+};
+
+}
+
+TEST(Operations, ReproduceTheFullRenderInScrollMode)
+{
+    Harness harness({ 800, 600 });
+    harness.start();
+    Presenter presenter(harness);
+    presenter.present();
+    long long const first = presenter.touched;
+    EXPECT_EQ(first, 800 * 600 + presenter.renderer.layer(Layer::Banner).width() * 13 + 284 * 325);
+    harness.global().Speed = 37.5f; // wraps every few dozen ticks
+    presenter.touched = 0;
+    for (int tick = 0; tick < 1000 && !HasFatalFailure(); ++tick) {
+        harness.wait(30);
+        if (tick == 200)
+            harness.key(83);
+        presenter.present();
+    }
+    // A tick copies the box and fills the strip it uncovered, little more.
+    EXPECT_LT(presenter.touched / 1000, 284 * 325 + 325 * 40 + 300 * 13);
+}
+
+TEST(Operations, ReproduceTheFullRenderInBounceMode)
+{
+    Harness harness({ 700, 500 });
+    harness.start();
+    harness.key(81);
+    harness.global().Speed = 9.5f;
+    harness.global().Heading = 33;
+    Presenter presenter(harness);
+    presenter.present();
+    presenter.touched = 0;
+    for (int tick = 0; tick < 1000 && !HasFatalFailure(); ++tick) {
+        harness.wait(30);
+        if (tick % 97 == 0)
+            harness.key(tick % 2 ? 39 : 38);
+        presenter.present();
+    }
+    EXPECT_LT(presenter.touched / 1000, 284 * 325 + 2 * 325 * 12);
+}
+
+TEST(Operations, NothingChangedMeansNothingSent)
+{
+    Harness harness({ 700, 500 });
+    harness.start();
+    harness.global().Speed = 0;
+    Presenter presenter(harness);
+    presenter.present();
+    harness.wait(2010); // the banner hides, the caption changes
+    presenter.present();
+    harness.wait(30);
+    EXPECT_TRUE(presenter.renderer.update(harness.form()).empty());
+}
+
+TEST(Operations, ABoxFarOutsideTheWindowDrawsNothingAndFailsNothing)
+{
+    Harness harness({ 300, 200 });
+    harness.start();
+    Presenter presenter(harness);
+    presenter.present();
+    for (float left : { -1e30f, 1e30f, -300.0f, 300.0f, 17.5f }) {
+        harness.form().picScreenSaver.set_Left(left);
+        harness.form().picScreenSaver.set_Top(-left);
+        presenter.present();
+    }
+}
+
+TEST(Operations, RedrawRepaintsAnyAreaFromTheModel)
+{
+    Harness harness({ 640, 480 });
+    harness.start();
+    harness.form().picScreenSaver.set_Left(100);
+    harness.form().picScreenSaver.set_Top(0);
+    Renderer renderer(harness.host().screen_size());
+    Image const expected = renderer.render(harness.form());
+    Image frame(640, 480, rgb(255, 255, 255));
+    for (Rect area : { Rect { 0, 0, 640, 480 }, Rect { 90, -5, 40, 40 }, Rect { 600, 400, 100, 100 } }) {
+        Image damaged = expected;
+        damaged.fill(area, rgb(1, 2, 3));
+        renderer.apply(renderer.redraw(harness.form(), area), damaged);
+        EXPECT_EQ(damaged, expected);
+    }
+}
+
+TEST(Image, SubtractLeavesExactlyTheUncoveredParts)
+{
+    Rect const from { 10, 10, 100, 50 };
+    for (Rect minus : { Rect { 15, 12, 100, 50 }, Rect { 0, 0, 5, 5 }, Rect { 30, 20, 10, 10 }, Rect { 0, 0, 200, 200 } }) {
+        long long area = 0;
+        for (Rect const& part : subtract(from, minus)) {
+            EXPECT_TRUE(part.intersected(minus).empty());
+            EXPECT_EQ(part.intersected(from), part);
+            area += part.area();
+        }
+        EXPECT_EQ(area, from.area() - from.intersected(minus).area());
+    }
+}
+
+}
