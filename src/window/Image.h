@@ -15,6 +15,7 @@ struct Rect {
     int bottom() const { return y + height; }
     bool empty() const { return width <= 0 || height <= 0; }
     long long area() const { return empty() ? 0 : static_cast<long long>(width) * height; }
+    bool contains(int px, int py) const { return px >= x && px < right() && py >= y && py < bottom(); }
     Rect intersected(Rect const&) const;
     bool operator==(Rect const&) const = default;
 };

@@ -1,0 +1,126 @@
+#include "platform/x11/Connection.h"
+
+#include <X11/Xatom.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace qm::x11 {
+
+namespace {
+
+int on_io_error(Display*)
+{
+    std::fprintf(stderr, "quilvenmoor: lost the connection to the X display\n");
+    std::_Exit(1);
+}
+
+int on_error(Display* display, XErrorEvent* event)
+{
+    char text[256];
+    XGetErrorText(display, event->error_code, text, sizeof text);
+    std::fprintf(stderr, "quilvenmoor: X error: %s (request %d)\n", text, event->request_code);
+    return 0;
+}
+
+int shift_of(unsigned long mask)
+{
+    int shift = 0;
+    while (mask && !(mask & 1)) {
+        mask >>= 1;
+        ++shift;
+    }
+    return shift;
+}
+
+}
+
+Connection::Connection()
+{
+    XSetIOErrorHandler(on_io_error);
+    XSetErrorHandler(on_error);
+    m_display = XOpenDisplay(nullptr);
+    if (!m_display) {
+        char const* name = std::getenv("DISPLAY");
+        throw DisplayError(std::string("cannot open the X display '") + (name ? name : "") + "' (is DISPLAY set and the server running?)");
+    }
+    m_screen = DefaultScreen(m_display);
+    XVisualInfo wanted {};
+    wanted.screen = m_screen;
+    wanted.c_class = TrueColor;
+    int count = 0;
+    XVisualInfo* found = XGetVisualInfo(m_display, VisualScreenMask | VisualClassMask, &wanted, &count);
+    if (!found || count == 0) {
+        if (found)
+            XFree(found);
+        XCloseDisplay(m_display);
+        throw DisplayError("the X display has no TrueColor visual");
+    }
+    XVisualInfo best = found[0];
+    for (int i = 0; i < count; ++i) {
+        if (found[i].visual == DefaultVisual(m_display, m_screen))
+            best = found[i];
+    }
+    XFree(found);
+    m_visual = best.visual;
+    m_depth = best.depth;
+    m_red_shift = shift_of(best.red_mask);
+    m_green_shift = shift_of(best.green_mask);
+    m_blue_shift = shift_of(best.blue_mask);
+    m_direct_copy = best.red_mask == 0xFF0000 && best.green_mask == 0xFF00 && best.blue_mask == 0xFF;
+}
+
+Connection::~Connection()
+{
+    if (m_display)
+        XCloseDisplay(m_display);
+}
+
+unsigned long Connection::pixel(Pixel colour) const
+{
+    return (static_cast<unsigned long>(colour >> 16 & 0xFF) << m_red_shift) | (static_cast<unsigned long>(colour >> 8 & 0xFF) << m_green_shift)
+        | (static_cast<unsigned long>(colour & 0xFF) << m_blue_shift);
+}
+
+void Connection::put_image(Drawable drawable, GC gc, Image const& image, Rect source, int x, int y) const
+{
+    source = source.intersected(image.bounds());
+    if (source.empty())
+        return;
+    XImage* ximage = XCreateImage(m_display, m_visual, static_cast<unsigned>(m_depth), ZPixmap, 0, nullptr,
+        static_cast<unsigned>(source.width), static_cast<unsigned>(source.height), 32, 0);
+    if (!ximage)
+        return;
+    std::vector<char> data(static_cast<std::size_t>(ximage->bytes_per_line) * source.height);
+    ximage->data = data.data();
+    bool const native = m_direct_copy && ximage->bits_per_pixel == 32 && ximage->byte_order == (ImageByteOrder(m_display));
+    bool const host_little = [] {
+        std::uint32_t const probe = 1;
+        unsigned char first;
+        std::memcpy(&first, &probe, 1);
+        return first == 1;
+    }();
+    for (int row = 0; row < source.height; ++row) {
+        Pixel const* from = image.row(source.y + row) + source.x;
+        if (native && (ximage->byte_order == LSBFirst) == host_little) {
+            std::memcpy(data.data() + static_cast<std::size_t>(row) * ximage->bytes_per_line, from, static_cast<std::size_t>(source.width) * 4);
+            continue;
+        }
+        for (int column = 0; column < source.width; ++column)
+            XPutPixel(ximage, column, row, pixel(from[column]));
+    }
+    XPutImage(m_display, drawable, gc, ximage, 0, 0, x, y, static_cast<unsigned>(source.width), static_cast<unsigned>(source.height));
+    ximage->data = nullptr;
+    XDestroyImage(ximage);
+}
+
+void Connection::set_title(Window window, std::string const& title) const
+{
+    XStoreName(m_display, window, title.c_str());
+    XChangeProperty(m_display, window, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 8, PropModeReplace,
+        reinterpret_cast<unsigned char const*>(title.data()), static_cast<int>(title.size()));
+}
+
+}

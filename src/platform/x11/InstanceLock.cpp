@@ -1,0 +1,42 @@
+#include "platform/x11/InstanceLock.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstddef>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace qm::x11 {
+
+InstanceLock::InstanceLock(std::string const& display_name)
+{
+    // The screen number does not matter: ":0" and ":0.0" are the same display.
+    std::string display = display_name;
+    if (auto const dot = display.rfind('.'); dot != std::string::npos && dot > display.rfind(':'))
+        display.erase(dot);
+    std::string const name = "quilvenmoor-" + std::to_string(getuid()) + "-" + display;
+
+    m_socket = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (m_socket < 0)
+        return;
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    std::size_t const length = std::min(name.size(), sizeof address.sun_path - 1);
+    std::memcpy(address.sun_path + 1, name.data(), length); // sun_path[0] = 0: the abstract namespace
+    auto const size = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
+    if (bind(m_socket, reinterpret_cast<sockaddr const*>(&address), size) != 0) {
+        m_another_runs = errno == EADDRINUSE;
+        close(m_socket);
+        m_socket = -1;
+    }
+}
+
+InstanceLock::~InstanceLock()
+{
+    if (m_socket >= 0)
+        close(m_socket);
+}
+
+}
