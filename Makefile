@@ -18,7 +18,7 @@ build: deps
 	cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	tools/run-demo.sh $(BUILD)
+	tools/run-saver.sh $(BUILD)
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and testing need, if any is missing.
-# Usage: tools/install-deps.sh [build|test|run]
 set -euo pipefail
 
-packages=(cmake make g++ libgtest-dev libpng-dev)
+packages=(cmake make g++ pkg-config python3 libgtest-dev libpng-dev libx11-dev
+    xvfb xdotool imagemagick x11-utils x11-xserver-utils)
 
 missing=()
 for package in "${packages[@]}"; do

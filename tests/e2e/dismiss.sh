@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Every key that is no command ends the saver within a second, as do a click
+# and a real pointer movement over the bare screen; moves over the logo box do not.
+source "$(dirname "$0")/lib.sh"
+start_display
+
+for key in Escape Tab 1 x Shift_L Num_Lock; do
+    start_saver
+    press_key "$key"
+    if ends_within 1; then pass "$key ends it (status $EXIT_STATUS)"; else fail "$key did not end it"; stop_saver; fi
+    # Num Lock was switched off by the last press; keep the keypad reading digits.
+    python3 "$(dirname "$0")/xkey.py" numlock-on
+done
+
+start_saver
+xdotool mousemove 1200 1000
+sleep 0.05
+xdotool mousemove 1210 1003
+if ends_within 1; then pass "a pointer movement over the bare screen ends it"; else fail "a pointer movement did not end it"; stop_saver; fi
+
+start_saver
+xdotool mousemove 1200 1000 click 1
+if ends_within 1; then pass "a click ends it"; else fail "a click did not end it"; stop_saver; fi
+
+start_saver
+press_key s
+if locate_box; then
+    # The pointer stays inside the box while the box moves a few pixels.
+    xdotool mousemove $((BOX_X + 140)) $((BOX_Y + 150))
+    sleep 0.05
+    xdotool mousemove $((BOX_X + 145)) $((BOX_Y + 160))
+    sleep 0.3
+    running && pass "moves over the logo box do not end it" || fail "a move over the logo box ended it"
+else
+    fail "the logo was not found"
+fi
+stop_saver
+finish

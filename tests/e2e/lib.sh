@@ -1,0 +1,133 @@
+# Shared steps of the end-to-end scenarios: a private X server, the saver
+# started by a launch command, screenshots, and checks with timeouts.
+#
+# Environment:
+#   LAUNCH      the command that starts the saver (the Linux program, or the .scr under Wine)
+#   FRAMECHECK  the screenshot reader (quilvenmoor-framecheck)
+#   SCREEN      the virtual screen, default 1280x1024x24
+set -u
+
+LAUNCH=${LAUNCH:?LAUNCH names the command that starts the saver}
+FRAMECHECK=${FRAMECHECK:?FRAMECHECK names quilvenmoor-framecheck}
+WORK=$(mktemp -d)
+PASSED=0
+FAILED=0
+SAVER_PID=""
+XVFB_PID=""
+
+cleanup() {
+    [ -n "$SAVER_PID" ] && kill "$SAVER_PID" 2>/dev/null
+    [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+    wait 2>/dev/null
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+pass() { PASSED=$((PASSED + 1)); echo "ok: $*"; }
+fail() { FAILED=$((FAILED + 1)); echo "FAILED: $*"; }
+finish() {
+    echo "$PASSED passed, $FAILED failed"
+    [ "$FAILED" -eq 0 ]
+}
+
+# Starts a private X server on a free display number and points DISPLAY at it.
+start_display() {
+    local ready="$WORK/display"
+    rm -f "$ready"
+    Xvfb -displayfd 3 -screen 0 "${SCREEN:-1280x1024x24}" -nolisten tcp -noreset 3>"$ready" 2>"$WORK/xvfb.log" &
+    XVFB_PID=$!
+    for _ in $(seq 100); do
+        [ -s "$ready" ] && break
+        sleep 0.05
+    done
+    export DISPLAY=":$(head -n 1 "$ready")"
+    # Keypad keys read as digits only with Num Lock on. (-noreset keeps the
+    # keyboard state when the last client goes.)
+    python3 "$(dirname "${BASH_SOURCE[0]}")/xkey.py" numlock-on
+}
+
+stop_display() {
+    kill "$XVFB_PID" 2>/dev/null
+    wait "$XVFB_PID" 2>/dev/null
+    XVFB_PID=""
+}
+
+# Starts the saver with the given arguments in the background.
+launch() {
+    $LAUNCH "$@" >"$WORK/saver.out" 2>&1 &
+    SAVER_PID=$!
+}
+
+running() { [ -n "$SAVER_PID" ] && kill -0 "$SAVER_PID" 2>/dev/null; }
+
+# Waits up to $2 seconds for the saver to end; its status goes to EXIT_STATUS.
+ends_within() {
+    local limit_ns deadline
+    limit_ns=$(awk -v s="$1" 'BEGIN { printf "%d", s * 1000000000 }')
+    deadline=$(($(date +%s%N) + limit_ns))
+    while running; do
+        [ "$(date +%s%N)" -gt "$deadline" ] && return 1
+        sleep 0.02
+    done
+    wait "$SAVER_PID"
+    EXIT_STATUS=$?
+    SAVER_PID=""
+    return 0
+}
+
+# Whether a top-level window with exactly this title exists.
+has_window() { xwininfo -root -children 2>/dev/null | grep -q "\"$1\""; }
+
+window_within() {
+    local tries=$(awk -v s="$2" 'BEGIN { printf "%d", s * 20 }')
+    for _ in $(seq "$tries"); do
+        has_window "$1" && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+screenshot() { import -window root -depth 8 "png:$1"; }
+
+# Finds the whole logo on the screen, trying for up to 6 s (the box may be
+# partly off the screen for a while); sets BOX_X and BOX_Y.
+locate_box() {
+    local shot="$WORK/locate.png"
+    for _ in $(seq 60); do
+        screenshot "$shot"
+        if read -r BOX_X BOX_Y < <("$FRAMECHECK" find-logo "$shot" 2>/dev/null); then
+            return 0
+        fi
+        sleep 0.1
+    done
+    return 1
+}
+
+# Starts the saver with /S and waits for its window; ends the scenario if it never shows.
+start_saver() {
+    launch /S
+    if ! window_within "Screen saver" 10; then
+        fail "the saver window did not appear"
+        cat "$WORK/saver.out"
+        finish
+        exit 1
+    fi
+    sleep 0.3
+}
+
+stop_saver() {
+    [ -n "$SAVER_PID" ] && kill "$SAVER_PID" 2>/dev/null
+    wait "$SAVER_PID" 2>/dev/null
+    SAVER_PID=""
+}
+
+# Presses a key by its keysym name; keypad keys go by their keycode so that
+# the server's Num Lock state decides what they mean.
+press_key() {
+    case "$1" in
+    KP_*) python3 "$(dirname "${BASH_SOURCE[0]}")/xkey.py" "$(keycode_of "$1")" ;;
+    *) xdotool key "$1" ;;
+    esac
+}
+
+keycode_of() { xmodmap -pke | awk -v name="$1" '{ for (i = 4; i <= NF; ++i) if ($i == name) { print $2; exit } }'; }

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# "/S": the window covers the screen; only the logo box, its clock and the
+# banner show on black; the banner goes after two seconds; the logo glides
+# sideways and the clock runs.
+source "$(dirname "$0")/lib.sh"
+start_display
+start_saver
+
+geometry=$(xwininfo -root -children | grep '"Screen saver"')
+screen=${SCREEN:-1280x1024x24}
+if echo "$geometry" | grep -q "${screen%x*}+0+0"; then pass "the window covers the screen"; else fail "window geometry: $geometry"; fi
+
+# A step of at least half a pixel per tick, whatever speed the start drew.
+press_key Up
+if locate_box; then
+    pass "the whole logo shows at $BOX_X,$BOX_Y"
+    screenshot "$WORK/first.png"
+    read -r FIRST_X FIRST_Y < <("$FRAMECHECK" find-logo "$WORK/first.png")
+    stray=$("$FRAMECHECK" stray "$WORK/first.png" "${FIRST_X:-0}" "${FIRST_Y:-0}")
+    [ "$stray" = 0 ] && pass "everything else is black" || fail "$stray pixels outside the box and the banner are not black"
+    label_before=$("$FRAMECHECK" label "$WORK/first.png" "${FIRST_X:-0}" "${FIRST_Y:-0}")
+else
+    fail "the logo was not found on the screen"
+fi
+
+shown=$("$FRAMECHECK" banner "$WORK/first.png" 2>/dev/null || echo 0)
+[ "${shown:-0}" -gt 100 ] && pass "the banner shows" || fail "the banner shows $shown pixels"
+
+sleep 2.5
+screenshot "$WORK/later.png"
+hidden=$("$FRAMECHECK" banner "$WORK/later.png")
+[ "$hidden" = 0 ] && pass "the banner is gone after 2.5 s" || fail "the banner still shows $hidden pixels"
+
+if read -r LATER_X LATER_Y < <("$FRAMECHECK" find-logo "$WORK/later.png"); then
+    # Sideways at one height, or wrapped round to re-enter from the left at a new one.
+    if { [ "$LATER_X" != "$FIRST_X" ] && [ "$LATER_Y" = "$FIRST_Y" ]; } || [ "$LATER_X" -lt "$FIRST_X" ]; then
+        pass "the logo moved sideways ($FIRST_X,$FIRST_Y -> $LATER_X,$LATER_Y)"
+    else
+        fail "the logo went from $FIRST_X,$FIRST_Y to $LATER_X,$LATER_Y"
+    fi
+    label_after=$("$FRAMECHECK" label "$WORK/later.png" "$LATER_X" "$LATER_Y")
+    [ "${label_after%% *}" != "${label_before%% *}" ] && pass "the clock label changed" || fail "the clock label did not change"
+else
+    # The box may have wrapped out of sight: it moved all the same.
+    pass "the logo moved (it has left the screen)"
+fi
+
+running && pass "still running" || fail "the saver ended by itself"
+stop_saver
+finish
