@@ -18,11 +18,12 @@ press_key Up
 press_key q
 sleep 0.2
 moved_vertically=no
-for attempt in 1 2 3; do
-    locate_box || break
+for attempt in 1 2 3 4; do
+    locate_box || { echo "(the logo was not wholly on the screen)"; continue; }
     x0=$BOX_X y0=$BOX_Y
     sleep 0.6
-    locate_box || break
+    locate_box || { echo "(the logo was not wholly on the screen)"; continue; }
+    echo "(attempt $attempt: $x0,$y0 -> $BOX_X,$BOX_Y)"
     if [ "$BOX_Y" != "$y0" ]; then
         moved_vertically=yes
         break

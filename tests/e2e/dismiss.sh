@@ -13,13 +13,15 @@ for key in Escape Tab 1 x Shift_L Num_Lock; do
 done
 
 start_saver
-xdotool mousemove 1200 1000
+find_bare_point || fail "the logo was not found"
+xdotool mousemove "$BARE_X" "$BARE_Y"
 sleep 0.05
-xdotool mousemove 1210 1003
+xdotool mousemove $((BARE_X + 10)) $((BARE_Y + 3))
 if ends_within 1; then pass "a pointer movement over the bare screen ends it"; else fail "a pointer movement did not end it"; stop_saver; fi
 
 start_saver
-xdotool mousemove 1200 1000 click 1
+find_bare_point || fail "the logo was not found"
+xdotool mousemove "$BARE_X" "$BARE_Y" click 1
 if ends_within 1; then pass "a click ends it"; else fail "a click did not end it"; stop_saver; fi
 
 start_saver

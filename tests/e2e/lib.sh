@@ -131,3 +131,16 @@ press_key() {
 }
 
 keycode_of() { xmodmap -pke | awk -v name="$1" '{ for (i = 4; i <= NF; ++i) if ($i == name) { print $2; exit } }'; }
+
+# Sets BARE_X and BARE_Y to a point of the bare screen far from the logo box
+# (the box is first put wholly on the screen with S).
+find_bare_point() {
+    press_key s
+    locate_box || return 1
+    local width=${SCREEN:-1280x1024x24}
+    local height=${width#*x}
+    width=${width%%x*}
+    height=${height%%x*}
+    if [ "$BOX_X" -gt $((width / 2 - 142)) ]; then BARE_X=60; else BARE_X=$((width - 60)); fi
+    if [ "$BOX_Y" -gt $((height / 2 - 162)) ]; then BARE_Y=60; else BARE_Y=$((height - 60)); fi
+}

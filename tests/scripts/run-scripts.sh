@@ -10,8 +10,9 @@ passed=0
 for script in "$folder"/*.txt; do
     name=$(basename "$script" .txt)
     expected="$folder/$name.trace"
-    first=$("$sim" < "$script" 2>&1; echo "status=$?")
-    second=$("$sim" < "$script" 2>&1; echo "status=$?")
+    # SIM may be a command with arguments (an emulator before the program).
+    first=$($sim < "$script" 2>&1; echo "status=$?")
+    second=$($sim < "$script" 2>&1; echo "status=$?")
     if [ "$first" != "$second" ]; then
         echo "FAIL $name: two runs differ"
         failed=$((failed + 1))

@@ -1,0 +1,70 @@
+#include "platform/win32/GdiPainter.h"
+
+#include <cstring>
+
+namespace qm::win32 {
+
+GdiPainter::GdiPainter()
+    : m_memory(CreateCompatibleDC(nullptr))
+{
+}
+
+GdiPainter::~GdiPainter()
+{
+    if (m_original)
+        SelectObject(m_memory, m_original);
+    for (Surface const& surface : { m_box, m_banner }) {
+        if (surface.bitmap)
+            DeleteObject(surface.bitmap);
+    }
+    DeleteDC(m_memory);
+}
+
+void GdiPainter::refresh(Surface& surface, Image const& picture)
+{
+    if (!surface.bitmap || surface.width != picture.width() || surface.height != picture.height()) {
+        if (surface.bitmap) {
+            if (m_original)
+                SelectObject(m_memory, m_original);
+            m_original = nullptr;
+            DeleteObject(surface.bitmap);
+        }
+        BITMAPINFO info {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = picture.width();
+        info.bmiHeader.biHeight = -picture.height(); // rows from the top, as the image holds them
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        surface = { CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &surface.bits, nullptr, 0), surface.bits, picture.width(), picture.height() };
+    }
+    GdiFlush();
+    // 0x00RRGGBB in memory is blue, green, red, 0: exactly a 32-bit DIB's pixel.
+    if (surface.bits)
+        std::memcpy(surface.bits, picture.pixels().data(), picture.pixels().size() * sizeof(Pixel));
+}
+
+void GdiPainter::execute(std::vector<DrawOperation> const& operations, Renderer const& renderer, HDC target)
+{
+    for (DrawOperation const& operation : operations) {
+        Rect const& area = operation.target;
+        switch (operation.kind) {
+        case DrawOperation::Kind::Refresh:
+            refresh(surface(operation.layer), renderer.layer(operation.layer));
+            break;
+        case DrawOperation::Kind::Fill:
+            PatBlt(target, area.x, area.y, area.width, area.height, BLACKNESS);
+            break;
+        case DrawOperation::Kind::Copy: {
+            HGDIOBJ const previous = SelectObject(m_memory, surface(operation.layer).bitmap);
+            if (!m_original)
+                m_original = previous;
+            BitBlt(target, area.x, area.y, area.width, area.height, m_memory, operation.source_x, operation.source_y, SRCCOPY);
+            break;
+        }
+        }
+    }
+    GdiFlush();
+}
+
+}

@@ -1,0 +1,104 @@
+#include "platform/win32/Win32Host.h"
+
+#include "platform/win32/CommandLine.h"
+#include "window/Assets.h"
+#include "window/Frmsaver.h"
+
+namespace qm::win32 {
+
+namespace {
+
+constexpr wchar_t window_class[] = L"QuilvenmoorSaverWindow";
+
+// The built-in blank pointer, from its masks: every pixel transparent.
+HCURSOR create_blank_pointer(HINSTANCE instance)
+{
+    auto const bytes = assets::blank_pointer();
+    BYTE and_mask[32 * 4];
+    BYTE xor_mask[32 * 4] = {};
+    for (int y = 0; y < 32; ++y) {
+        for (int byte = 0; byte < 4; ++byte)
+            and_mask[y * 4 + byte] = bytes[22 + 40 + 64 + 512 + (31 - y) * 4 + byte];
+    }
+    return CreateCursor(instance, 0, 0, 32, 32, and_mask, xor_mask);
+}
+
+}
+
+Win32Host::Win32Host(HINSTANCE instance, std::string argument_text)
+    : m_instance(instance)
+    , m_arguments(std::move(argument_text))
+{
+    // Local\ is this logon session: another copy for the same user.
+    m_mutex = CreateMutexW(nullptr, FALSE, L"Local\\Quilvenmoor.ScreenSaver");
+    m_another_runs = m_mutex && GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+Win32Host::~Win32Host()
+{
+    unload_window();
+    if (m_blank_pointer)
+        DestroyCursor(m_blank_pointer);
+    if (m_mutex)
+        CloseHandle(m_mutex);
+}
+
+void Win32Host::show_message_box(std::string_view text, std::string_view title, int style)
+{
+    MessageBoxW(nullptr, from_utf8(text).c_str(), from_utf8(title).c_str(), static_cast<UINT>(style) | MB_SETFOREGROUND);
+}
+
+ScreenSize Win32Host::screen_size() const { return { GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) }; }
+
+void Win32Host::handle_pending_events()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+void Win32Host::set_window_procedure(WNDPROC procedure, void* context)
+{
+    m_procedure = procedure;
+    m_context = context;
+}
+
+void Win32Host::show_window()
+{
+    m_blank_pointer = create_blank_pointer(m_instance);
+    WNDCLASSEXW definition {};
+    definition.cbSize = sizeof definition;
+    definition.style = CS_DBLCLKS;
+    definition.lpfnWndProc = m_procedure ? m_procedure : DefWindowProcW;
+    definition.hInstance = m_instance;
+    definition.hIcon = LoadIconW(m_instance, MAKEINTRESOURCEW(1));
+    definition.hIconSm = definition.hIcon;
+    definition.hCursor = m_blank_pointer;
+    definition.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    definition.lpszClassName = window_class;
+    RegisterClassExW(&definition);
+
+    // Sized to the primary monitor explicitly: maximizing alone is not
+    // honoured everywhere for a popup.
+    ScreenSize const size = screen_size();
+    m_window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_APPWINDOW, window_class, from_utf8(Frmsaver::title).c_str(), WS_POPUP, 0, 0, size.width, size.height,
+        nullptr, nullptr, m_instance, m_context);
+    ShowWindow(m_window, SW_SHOWMAXIMIZED);
+    SetWindowPos(m_window, HWND_TOPMOST, 0, 0, size.width, size.height, SWP_SHOWWINDOW);
+    SetForegroundWindow(m_window);
+    SetFocus(m_window);
+    UpdateWindow(m_window);
+}
+
+void Win32Host::unload_window()
+{
+    if (!m_window)
+        return;
+    HWND const window = m_window;
+    m_window = nullptr;
+    DestroyWindow(window);
+}
+
+}
