@@ -6,7 +6,10 @@ BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all deps build run test clean font
+WIN32_BUILD ?= build-win32
+WIN64_BUILD ?= build-win64
+
+.PHONY: all deps build windows run test dist clean font
 
 all: build
 
@@ -17,11 +20,29 @@ build: deps
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 
+# The screen saver for Windows, 32-bit (Quilvenmoor.scr) and 64-bit.
+windows: build
+	cmake -S . -B $(WIN32_BUILD) $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DQUILVENMOOR_FRAMECHECK=$(abspath $(BUILD))/quilvenmoor-framecheck
+	cmake --build $(WIN32_BUILD) -j $(JOBS)
+	cmake -S . -B $(WIN64_BUILD) $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DQUILVENMOOR_FRAMECHECK=$(abspath $(BUILD))/quilvenmoor-framecheck
+	cmake --build $(WIN64_BUILD) -j $(JOBS)
+
 run: build
 	tools/run-saver.sh $(BUILD)
 
-test: build
+test: build windows
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	ctest --test-dir $(WIN64_BUILD) --output-on-failure -j $(JOBS)
+	ctest --test-dir $(WIN32_BUILD) --output-on-failure -j $(JOBS)
+
+# A zip for Windows users: both screen savers and how to install them.
+dist: windows
+	rm -rf $(BUILD)/dist && mkdir -p $(BUILD)/dist/Quilvenmoor/64-bit
+	cp $(WIN32_BUILD)/Quilvenmoor.scr $(BUILD)/dist/Quilvenmoor/
+	cp $(WIN64_BUILD)/Quilvenmoor.scr $(BUILD)/dist/Quilvenmoor/64-bit/
+	cp dist/INSTALL.txt $(BUILD)/dist/Quilvenmoor/
+	cd $(BUILD)/dist && cmake -E tar cf Quilvenmoor-1.41.zip --format=zip Quilvenmoor
+	@echo "Written: $(BUILD)/dist/Quilvenmoor-1.41.zip"
 
 # Regenerates the built-in font (needs libfreetype-dev and fonts-dejavu-core).
 font:
@@ -29,4 +50,4 @@ font:
 	$(BUILD)/fontgen > assets/font-glyphs.inc
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(WIN32_BUILD) $(WIN64_BUILD)

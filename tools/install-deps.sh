@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config python3 libgtest-dev libpng-dev libx11-dev
-    xvfb xdotool imagemagick x11-utils x11-xserver-utils)
+    xvfb xdotool imagemagick x11-utils x11-xserver-utils binutils
+    g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 wine32:i386)
 
 missing=()
 for package in "${packages[@]}"; do
@@ -17,5 +18,9 @@ echo "Installing: ${missing[*]}"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
+# 32-bit Wine comes from the i386 architecture.
+if ! dpkg --print-foreign-architectures | grep -q i386; then
+    $sudo dpkg --add-architecture i386
+fi
 $sudo apt-get update -qq
 $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

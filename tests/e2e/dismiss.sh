@@ -9,7 +9,7 @@ for key in Escape Tab 1 x Shift_L Num_Lock; do
     press_key "$key"
     if ends_within 1; then pass "$key ends it (status $EXIT_STATUS)"; else fail "$key did not end it"; stop_saver; fi
     # Num Lock was switched off by the last press; keep the keypad reading digits.
-    python3 "$(dirname "$0")/xkey.py" numlock-on
+    numlock_on
 done
 
 start_saver

@@ -15,8 +15,12 @@ FAILED=0
 SAVER_PID=""
 XVFB_PID=""
 
+HELPER_PID=""
+
 cleanup() {
     [ -n "$SAVER_PID" ] && kill "$SAVER_PID" 2>/dev/null
+    [ -n "$HELPER_PID" ] && kill "$HELPER_PID" 2>/dev/null
+    wine_stop
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
     wait 2>/dev/null
     rm -rf "$WORK"
@@ -30,6 +34,14 @@ finish() {
     [ "$FAILED" -eq 0 ]
 }
 
+# A launch that cannot run on this machine at all (32-bit Wine on a kernel
+# without 32-bit support) skips the scenario.
+$LAUNCH /p 0 >/dev/null 2>&1
+if [ $? = 77 ]; then
+    echo "skipped: $LAUNCH cannot run on this machine"
+    exit 77
+fi
+
 # Starts a private X server on a free display number and points DISPLAY at it.
 start_display() {
     local ready="$WORK/display"
@@ -41,9 +53,45 @@ start_display() {
         sleep 0.05
     done
     export DISPLAY=":$(head -n 1 "$ready")"
-    # Keypad keys read as digits only with Num Lock on. (-noreset keeps the
-    # keyboard state when the last client goes.)
+    case "$LAUNCH" in
+    *wine-run.sh*)
+        wine_stop
+        start_wine_helper
+        ;;
+    esac
+    numlock_on
+}
+
+# Under Wine, every scenario starts and ends with no Wine process left, so
+# none holds on to another scenario's display.
+wine_stop() {
+    case "$LAUNCH" in
+    *wine-run.sh*) ${LAUNCH%% *} --stop ;;
+    esac
+}
+
+# Wine keeps its own idea of Num Lock and, where it differs from the
+# server's, sends the program a Num Lock key of its own with the next key
+# press. A Wine window that stays open takes one Shift press whenever the
+# state changes, which brings the two in line.
+start_wine_helper() {
+    ${LAUNCH%% *} notepad >/dev/null 2>&1 &
+    HELPER_PID=$!
+    for _ in $(seq 200); do
+        HELPER_WINDOW=$(xdotool search --name "Notepad" 2>/dev/null | head -n 1)
+        [ -n "$HELPER_WINDOW" ] && return 0
+        sleep 0.1
+    done
+    echo "the Wine helper window did not appear"
+}
+
+# Keypad keys read as digits only with Num Lock on. (-noreset keeps the
+# keyboard state when the last client goes.)
+numlock_on() {
     python3 "$(dirname "${BASH_SOURCE[0]}")/xkey.py" numlock-on
+    if [ -n "${HELPER_WINDOW:-}" ]; then
+        xdotool windowfocus --sync "$HELPER_WINDOW" key shift 2>/dev/null
+    fi
 }
 
 stop_display() {
