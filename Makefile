@@ -9,7 +9,9 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=Release
 WIN32_BUILD ?= build-win32
 WIN64_BUILD ?= build-win64
 
-.PHONY: all deps build windows run test dist clean font
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps build windows sanitize fuzz run test dist clean font
 
 all: build
 
@@ -27,10 +29,23 @@ windows: build
 	cmake -S . -B $(WIN64_BUILD) $(CMAKE_FLAGS) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DQUILVENMOOR_FRAMECHECK=$(abspath $(BUILD))/quilvenmoor-framecheck
 	cmake --build $(WIN64_BUILD) -j $(JOBS)
 
+# The core, the renderer and the simulator under AddressSanitizer and
+# UndefinedBehaviorSanitizer; any report fails the tests.
+sanitize: deps
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILVENMOOR_SANITIZE=ON
+	cmake --build build-asan -j $(JOBS)
+	ctest --test-dir build-asan --output-on-failure -j $(JOBS) -LE e2e
+
+# The script reader and everything behind it under libFuzzer (clang).
+fuzz: deps
+	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILVENMOOR_FUZZ=ON -DQUILVENMOOR_TESTS=OFF
+	cmake --build build-fuzz -j $(JOBS) --target quilvenmoor-fuzz
+	tools/fuzz.sh build-fuzz/quilvenmoor-fuzz $(FUZZ_SECONDS)
+
 run: build
 	tools/run-saver.sh $(BUILD)
 
-test: build windows
+test: build windows sanitize fuzz
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 	ctest --test-dir $(WIN64_BUILD) --output-on-failure -j $(JOBS)
 	ctest --test-dir $(WIN32_BUILD) --output-on-failure -j $(JOBS)
@@ -50,4 +65,4 @@ font:
 	$(BUILD)/fontgen > assets/font-glyphs.inc
 
 clean:
-	rm -rf $(BUILD) $(WIN32_BUILD) $(WIN64_BUILD)
+	rm -rf $(BUILD) $(WIN32_BUILD) $(WIN64_BUILD) build-asan build-fuzz

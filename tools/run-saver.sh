@@ -24,7 +24,11 @@ export DISPLAY=":$(head -n 1 "$work/display")"
 echo "No display here: running the saver for 3 seconds on a private virtual screen ($DISPLAY)."
 "$saver" /S &
 saver_pid=$!
-sleep 3
+sleep 2.8
+# S puts the logo somewhere wholly on the screen (in scroll mode it spends
+# part of each pass out of sight) for the screenshot.
+xdotool key s
+sleep 0.2
 import -window root -depth 8 "png:$shot"
 xdotool key Escape
 wait "$saver_pid"

@@ -3,8 +3,7 @@
 namespace qm {
 
 Saver::Saver(Host& host)
-    : m_host(host)
-    , m_global(host, m_runtime)
+    : m_global(host, m_runtime)
 {
 }
 

@@ -62,7 +62,6 @@ private:
     template<typename Handler>
     void dispatch(ClockReading now, Handler&&);
 
-    Host& m_host;
     Runtime m_runtime;
     Global m_global;
     State m_state { State::NotStarted };
