@@ -8,6 +8,7 @@
 #include "window/Renderer.h"
 
 #include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <ctime>
 #include <memory>
@@ -84,6 +85,7 @@ public:
         , m_saver(saver)
         , m_renderer(host.screen_size())
         , m_painter(host.connection(), host.window())
+        , m_trace_ticks(std::getenv("QUILVENMOOR_TICK_TRACE") != nullptr)
     {
     }
 
@@ -119,6 +121,9 @@ public:
                 if (!id)
                     break;
                 deliver_at(now, [&](ClockReading clock) { m_saver.tick(*id, clock); });
+                // A diagnostic for measuring the tick rhythm from outside.
+                if (m_trace_ticks)
+                    std::fprintf(stderr, "tick %d %lld\n", static_cast<int>(*id), static_cast<long long>(now));
             }
         }
     }
@@ -176,6 +181,7 @@ private:
     Renderer m_renderer;
     Painter m_painter;
     Signals m_signals;
+    bool m_trace_ticks;
 };
 
 int run(int argc, char** argv)

@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Starts that are not a run: very long and strange command lines end at once,
+# with status 0, no window and no crash; of 20 simultaneous runs exactly one
+# survives.
+source "$(dirname "$0")/lib.sh"
+start_display
+
+# The longest argument the system accepts, or (under Wine) the longest command line.
+case "$LAUNCH" in
+*wine-run.sh*) long=$(head -c 32000 /dev/zero | tr '\0' 'S') ;;
+*) long=$(head -c 131069 /dev/zero | tr '\0' 'S') ;; # with "/S" and the ending zero: 128 KiB
+esac
+many=()
+for i in $(seq 1024); do many+=("$(head -c 1000 /dev/zero | tr '\0' 'x')$i"); done
+[ "${LAUNCH#*wine-run.sh}" != "$LAUNCH" ] && many=("${many[@]:0:30}")
+
+check_start() {
+    local name=$1
+    shift
+    launch "$@"
+    if ends_within 5; then
+        if [ "$EXIT_STATUS" = 0 ]; then pass "$name ends at once"; else fail "$name ended with status $EXIT_STATUS"; fi
+    else
+        fail "$name kept running"
+        stop_saver
+    fi
+    has_window "Screen saver" && fail "$name opened the saver window"
+    has_window "S C R E E N   S A V E R" && fail "$name opened the information box"
+    return 0
+}
+
+check_start "a longest argument" "/S$long"
+check_start "many long arguments" "${many[@]}"
+check_start "invalid UTF-8" $'\xff\xfe/S' $'\xc3\x28'
+check_start "embedded quotes" '"/S"' "'/S'" '/S"'
+check_start "control characters" $'/S\x01' $'\t/S' $'/S\r'
+check_start "a switch and more" /S /S
+check_start "a line break" $'/S\n'
+
+# Twenty at once: the instance lock lets exactly one through.
+pids=()
+for i in $(seq 20); do
+    $LAUNCH /S >/dev/null 2>&1 &
+    pids+=($!)
+done
+sleep 4
+alive=0
+for pid in "${pids[@]}"; do kill -0 "$pid" 2>/dev/null && alive=$((alive + 1)); done
+[ "$alive" = 1 ] && pass "of 20 starts at once exactly one runs" || fail "$alive of 20 simultaneous starts run"
+windows=$(xwininfo -root -children | grep -c '"Screen saver"')
+[ "$windows" = 1 ] && pass "one saver window" || fail "$windows saver windows"
+for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+wait 2>/dev/null
+finish
