@@ -34,7 +34,7 @@ windows: build
 sanitize: deps
 	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUILVENMOOR_SANITIZE=ON
 	cmake --build build-asan -j $(JOBS)
-	ctest --test-dir build-asan --output-on-failure -j $(JOBS) -LE e2e
+	ctest --test-dir build-asan --output-on-failure -j $(JOBS) -LE "e2e|benchmark"
 
 # The script reader and everything behind it under libFuzzer (clang).
 fuzz: deps
