@@ -90,6 +90,21 @@ TEST(Operations, NothingChangedMeansNothingSent)
     EXPECT_TRUE(presenter.renderer.update(harness.form()).empty());
 }
 
+TEST(Operations, ABoxOutOfSightSendsNothingUntilItComesBack)
+{
+    Harness harness({ 700, 500 });
+    harness.start();
+    harness.global().Speed = 0;
+    harness.form().picScreenSaver.set_Left(-564);
+    Presenter presenter(harness);
+    harness.wait(2010);
+    presenter.present();
+    harness.wait(3000); // the clock changes three times, out of sight
+    EXPECT_TRUE(presenter.renderer.update(harness.form()).empty());
+    harness.form().picScreenSaver.set_Left(10);
+    presenter.present(); // the box returns with the current clock: the frame equals a full render
+}
+
 TEST(Operations, ABoxFarOutsideTheWindowDrawsNothingAndFailsNothing)
 {
     Harness harness({ 300, 200 });

@@ -82,7 +82,11 @@ Renderer::Renderer(ScreenSize screen)
 
 void Renderer::compose_layers(Frmsaver const& form)
 {
-    if (m_box_caption != form.Label1.Caption() || !m_presented) {
+    // A box wholly off the screen keeps its old picture until it comes back:
+    // nobody sees the clock of a box that is out of sight.
+    bool const box_visible = !box_rect(form).intersected(window()).empty();
+    if ((m_box_caption != form.Label1.Caption() && box_visible) || !m_box_composed) {
+        m_box_composed = true;
         m_box_caption = form.Label1.Caption();
         // The one-pixel frame, the black inside, the picture at the inner
         // top-left corner, the clock text centred in its strip.
@@ -96,7 +100,8 @@ void Renderer::compose_layers(Frmsaver const& form)
         draw_text(m_box, strip.x + (strip.width - text_width) / 2, strip.y, m_box_caption, clock_grey, strip);
         m_operations.push_back({ DrawOperation::Kind::Refresh, Layer::Box });
     }
-    if (m_banner_caption != form.Birthday.Caption() || !m_presented) {
+    if (m_banner_caption != form.Birthday.Caption() || !m_banner_composed) {
+        m_banner_composed = true;
         m_banner_caption = form.Birthday.Caption();
         Label const& banner = form.Birthday;
         m_banner = Image(std::max(banner.Width(), 1), banner.Height(), black);
@@ -123,9 +128,10 @@ void Renderer::paint_area(Rect area, Rect box, Rect banner)
 std::vector<DrawOperation> const& Renderer::update(Frmsaver const& form)
 {
     m_operations.clear();
-    bool const box_picture_changed = m_box_caption != form.Label1.Caption();
+    std::string const previous_caption = m_box_caption;
     bool const first = !m_presented;
     compose_layers(form);
+    bool const box_picture_changed = m_box_caption != previous_caption;
     m_presented = true;
 
     Rect const box = box_rect(form);

@@ -85,6 +85,8 @@ private:
     Image m_banner;
     std::string m_box_caption;
     std::string m_banner_caption;
+    bool m_box_composed { false };
+    bool m_banner_composed { false };
     bool m_presented { false };
     Rect m_presented_box;
     Rect m_presented_banner; // empty while hidden

@@ -26,6 +26,8 @@ bool within_budget(std::string const& script)
         if (command == "wait") {
             long long milliseconds = 0;
             words >> milliseconds;
+            if (milliseconds > 10 * 60 * 1000)
+                return false;
             waited += milliseconds > 0 ? milliseconds : 0;
             if (waited > 10 * 60 * 1000)
                 return false;
@@ -34,7 +36,7 @@ bool within_budget(std::string const& script)
             long long width = 0;
             long long height = 0;
             words >> width >> height;
-            if (width * height > 4'000'000)
+            if (width > 4000 || height > 4000 || width * height > 4'000'000)
                 return false;
         }
     }

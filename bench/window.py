@@ -1,0 +1,287 @@
+#!/usr/bin/env python3
+"""What the saver costs on a real X server, measured from outside.
+
+On a private Xvfb at 1920x1080x24 it runs `quilvenmoor /S` in scroll mode and
+in bounce mode and reports, over 20 s after 3 s of start-up: CPU of the saver
+and of the X server (from /proc), peak resident memory, context switches a
+second, X requests and round trips per tick and the tick intervals (from the
+timestamps and contents of its socket writes under strace), X errors, the
+time from exec to the first frame and from a dismissing key to the exit.
+Beside it, on the same server, two X screen savers of Debian's
+xscreensaver-data (deco and noseguy, with -root), and the Windows .scr under
+Wine.
+
+Usage: bench/window.py BUILD [--seconds N] [--scr FILE.scr] [--markdown]
+"""
+import argparse
+import ctypes
+import ctypes.util
+import os
+import re
+import shutil
+import signal
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+
+def cpu_seconds(pid):
+    with open(f"/proc/{pid}/stat") as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / CLOCK_TICKS
+
+
+def status_field(pid, name):
+    with open(f"/proc/{pid}/status") as status:
+        for line in status:
+            if line.startswith(name + ":"):
+                return int(line.split()[1])
+    return 0
+
+
+def switches(pid):
+    return status_field(pid, "voluntary_ctxt_switches") + status_field(pid, "nonvoluntary_ctxt_switches")
+
+
+class Display:
+    """A private Xvfb, and an XTEST connection to press keys without a helper process."""
+
+    def __init__(self):
+        read_end, write_end = os.pipe()
+        self.server = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1920x1080x24", "-nolisten", "tcp", "-noreset"],
+            pass_fds=[write_end], stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        number = os.read(read_end, 16).decode().strip()
+        os.close(read_end)
+        self.name = f":{number}"
+        os.environ["DISPLAY"] = self.name
+        x11 = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11") or "libX11.so.6")
+        self.xtst = ctypes.cdll.LoadLibrary(ctypes.util.find_library("Xtst") or "libXtst.so.6")
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        x11.XFlush.argtypes = [ctypes.c_void_p]
+        self.xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+        self.x11 = x11
+        self.connection = x11.XOpenDisplay(self.name.encode())
+
+    def press(self, keysym):
+        code = self.x11.XKeysymToKeycode(self.connection, keysym)
+        self.xtst.XTestFakeKeyEvent(self.connection, code, 1, 0)
+        self.xtst.XTestFakeKeyEvent(self.connection, code, 0, 0)
+        self.x11.XFlush(self.connection)
+
+    def has_window(self, title):
+        listing = subprocess.run(["xwininfo", "-root", "-children"], capture_output=True, text=True).stdout
+        return f'"{title}"' in listing
+
+    def close(self):
+        self.server.terminate()
+        self.server.wait()
+
+
+XK_ESCAPE = 0xFF1B
+XK_Q = 0x71
+
+
+def resources(pids, server_pid, seconds):
+    """CPU seconds of the processes and of the X server over `seconds`."""
+    before = [cpu_seconds(pid) for pid in pids]
+    server_before = cpu_seconds(server_pid)
+    switches_before = [switches(pid) for pid in pids]
+    time.sleep(seconds)
+    own = sum(cpu_seconds(pid) for pid in pids) - sum(before)
+    server = cpu_seconds(server_pid) - server_before
+    context = (sum(switches(pid) for pid in pids) - sum(switches_before)) / seconds
+    return own, server, context
+
+
+def measure_saver(build, mode, seconds):
+    display = Display()
+    saver = [os.path.join(build, "quilvenmoor"), "/S"]
+    started = time.monotonic()
+    process = subprocess.Popen(saver, stderr=subprocess.PIPE, text=True)
+    while not display.has_window("Screen saver"):
+        time.sleep(0.001)
+    time.sleep(3)
+    if mode == "bounce":
+        display.press(XK_Q)
+        time.sleep(0.2)
+    own, server, context = resources([process.pid], display.server.pid, seconds)
+    peak = status_field(process.pid, "VmHWM")
+    pressed = time.monotonic()
+    display.press(XK_ESCAPE)
+    process.wait()
+    dismissed = time.monotonic() - pressed
+    errors = process.stderr.read().count("X error")
+    display.close()
+    result = {"cpu_saver": own / seconds * 100, "cpu_server": server / seconds * 100, "rss_kb": peak,
+              "switches": context, "dismiss_ms": dismissed * 1000, "x_errors": errors}
+    result.update(trace_saver(build, mode))
+    return result
+
+
+# X requests in a buffer: opcode byte, then the length in 4-byte units at offset 2.
+def count_requests(data):
+    count = 0
+    offset = 0
+    while offset + 4 <= len(data):
+        length = int.from_bytes(data[offset + 2:offset + 4], "little") * 4
+        if length == 0:
+            break
+        count += 1
+        offset += length
+    return count
+
+
+def trace_saver(build, mode, seconds=8):
+    """First frame, ticks and requests, from the saver's socket writes under strace."""
+    display = Display()
+    log = tempfile.mktemp(suffix=".strace")
+    saver = [os.path.join(build, "quilvenmoor"), "/S"]
+    process = subprocess.Popen(["strace", "-f", "-ttt", "-xx", "-s", "256", "-e", "trace=execve,writev,write,sendmsg,read,recvmsg,recvfrom",
+                                "-o", log] + saver, stderr=subprocess.DEVNULL)
+    while not display.has_window("Screen saver"):
+        time.sleep(0.01)
+    time.sleep(1.5)
+    if mode == "bounce":
+        display.press(XK_Q)
+    time.sleep(seconds)
+    display.press(XK_ESCAPE)
+    process.wait()
+    display.close()
+
+    exec_time = None
+    flushes = []  # (time, bytes, requests) of each write
+    reads = []
+    with open(log) as lines:
+        for line in lines:
+            match = re.match(r"\d+\s+([\d.]+) (\w+)\((\d+)?", line)
+            if not match:
+                continue
+            stamp, call = float(match.group(1)), match.group(2)
+            if call == "execve" and exec_time is None:
+                exec_time = stamp
+            elif call in ("writev", "write", "sendmsg"):
+                data = bytes(int(h, 16) for h in re.findall(r"\\x([0-9a-f]{2})", line))
+                size = re.search(r"= (\d+)$", line.strip())
+                flushes.append((stamp, int(size.group(1)) if size else 0, count_requests(data)))
+            elif call in ("read", "recvmsg", "recvfrom") and not line.rstrip().endswith("EAGAIN (Resource temporarily unavailable)"):
+                reads.append(stamp)
+    os.unlink(log)
+    first_frame = next((stamp for stamp, size, _ in flushes if size > 300_000), None)
+    # Steady state: skip the first 2 s; a tick is one flush, a caption change adds an image.
+    steady = [(stamp, size, requests) for stamp, size, requests in flushes if stamp > flushes[0][0] + 2.5]
+    steady = steady[:-1]  # the last flush is the goodbye
+    ticks = [stamp for stamp, size, _ in steady]
+    intervals = [(b - a) * 1000 for a, b in zip(ticks, ticks[1:])]
+    small = [requests for _, size, requests in steady if size < 1000]
+    window_reads = [stamp for stamp in reads if ticks and ticks[0] <= stamp <= ticks[-1]]
+    intervals.sort()
+    return {
+        "first_frame_ms": (first_frame - exec_time) * 1000 if first_frame and exec_time else float("nan"),
+        "tick_mean": statistics.mean(intervals) if intervals else float("nan"),
+        "tick_p99": intervals[int(len(intervals) * 0.99) - 1] if intervals else float("nan"),
+        "tick_max": intervals[-1] if intervals else float("nan"),
+        "requests_per_tick": statistics.mean(small) if small else float("nan"),
+        "round_trips_per_tick": len(window_reads) / max(1, len(ticks)),
+        "drift_ms": ((ticks[-1] - ticks[0]) * 1000 - 30 * (len(ticks) - 1)) if len(ticks) > 1 else float("nan"),
+    }
+
+
+def measure_peer(name, seconds):
+    program = f"/usr/libexec/xscreensaver/{name}"
+    if not os.path.exists(program):
+        return None
+    display = Display()
+    process = subprocess.Popen([program, "-root"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    time.sleep(3)
+    own, server, context = resources([process.pid], display.server.pid, seconds)
+    peak = status_field(process.pid, "VmHWM")
+    process.terminate()
+    process.wait()
+    display.close()
+    return {"cpu_saver": own / seconds * 100, "cpu_server": server / seconds * 100, "rss_kb": peak, "switches": context}
+
+
+def measure_wine(scr, seconds):
+    runner = os.path.join(ROOT, "tools", "wine-run.sh")
+    display = Display()
+    subprocess.run([runner, "--stop"])
+    # Warm the prefix: one start that ends at once.
+    subprocess.run([runner, scr, "/p", "0"])
+    started = time.monotonic()
+    process = subprocess.Popen([runner, scr, "/S"], stderr=subprocess.DEVNULL)
+    while not display.has_window("Screen saver"):
+        time.sleep(0.005)
+    first_window = time.monotonic() - started
+    if process.poll() is not None:
+        display.close()
+        return None
+    time.sleep(3)
+    wine_processes = [int(pid) for pid in subprocess.run(["pgrep", "-f", "wineserver|\\.exe|winedevice"], capture_output=True, text=True).stdout.split()
+                      if int(pid) != process.pid]
+    before = {pid: cpu_seconds(pid) for pid in wine_processes if os.path.exists(f"/proc/{pid}")}
+    own, server, context = resources([process.pid], display.server.pid, seconds)
+    others = sum(cpu_seconds(pid) - value for pid, value in before.items() if os.path.exists(f"/proc/{pid}"))
+    peak = status_field(process.pid, "VmHWM")
+    display.press(XK_ESCAPE)
+    process.wait()
+    subprocess.run([runner, "--stop"])
+    display.close()
+    return {"cpu_seconds_saver": own, "cpu_seconds_wine": others, "cpu_server": server / seconds * 100, "rss_kb": peak,
+            "first_window_s": first_window, "switches": context}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("build")
+    parser.add_argument("--seconds", type=float, default=20)
+    parser.add_argument("--scr", default=os.path.join(ROOT, "build-win64", "Quilvenmoor.scr"))
+    parser.add_argument("--markdown", action="store_true")
+    arguments = parser.parse_args()
+    seconds = arguments.seconds
+
+    rows = []
+    for mode in ("scroll", "bounce"):
+        result = measure_saver(arguments.build, mode, seconds)
+        rows.append((f"quilvenmoor /S, {mode} mode", result))
+        print(f"{mode}: " + ", ".join(f"{key} {value:.2f}" for key, value in result.items()), flush=True)
+    peers = {}
+    for name in ("deco", "noseguy"):
+        result = measure_peer(name, seconds)
+        if result:
+            peers[name] = result
+            rows.append((f"{name} -root", result))
+            print(f"{name}: " + ", ".join(f"{key} {value:.2f}" for key, value in result.items()), flush=True)
+    wine = measure_wine(arguments.scr, seconds) if os.path.exists(arguments.scr) else None
+    if wine:
+        print("wine: " + ", ".join(f"{key} {value:.2f}" for key, value in wine.items()), flush=True)
+
+    print()
+    print("| run | CPU saver % | CPU X server % | total % | peak RSS MB | switches/s | requests/tick | round trips/tick | tick mean / p99 / max ms | drift ms | first frame ms | dismiss ms |")
+    print("|---|---|---|---|---|---|---|---|---|---|---|---|")
+    for name, r in rows:
+        total = r["cpu_saver"] + r["cpu_server"]
+        ticks = f"{r['tick_mean']:.1f} / {r['tick_p99']:.1f} / {r['tick_max']:.1f}" if "tick_mean" in r else "-"
+        print(f"| {name} | {r['cpu_saver']:.2f} | {r['cpu_server']:.2f} | {total:.2f} | {r['rss_kb'] / 1024:.1f} | {r['switches']:.0f} | "
+              f"{r.get('requests_per_tick', float('nan')):.1f} | {r.get('round_trips_per_tick', float('nan')):.2f} | {ticks} | "
+              f"{r.get('drift_ms', float('nan')):.1f} | {r.get('first_frame_ms', float('nan')):.0f} | {r.get('dismiss_ms', float('nan')):.0f} |")
+    if peers:
+        cheaper = min(p["cpu_saver"] + p["cpu_server"] for p in peers.values())
+        for name, r in rows[:2]:
+            print(f"ratio of {name} to the cheaper peer: {(r['cpu_saver'] + r['cpu_server']) / cheaper:.2f}")
+    if wine:
+        print(f"Windows .scr under Wine (64-bit): saver {wine['cpu_seconds_saver']:.2f} CPU-s per {seconds:.0f} s, Wine's own processes "
+              f"{wine['cpu_seconds_wine']:.2f} CPU-s, X server {wine['cpu_server']:.2f} %, peak RSS {wine['rss_kb'] / 1024:.1f} MB, "
+              f"window after {wine['first_window_s']:.2f} s")
+
+
+if __name__ == "__main__":
+    main()
