@@ -82,6 +82,8 @@ class Display:
         return f'"{title}"' in listing
 
     def close(self):
+        self.x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self.x11.XCloseDisplay(self.connection)
         self.server.terminate()
         self.server.wait()
 
@@ -127,17 +129,45 @@ def measure_saver(build, mode, seconds):
     return result
 
 
-# X requests in a buffer: opcode byte, then the length in 4-byte units at offset 2.
-def count_requests(data):
-    count = 0
-    offset = 0
-    while offset + 4 <= len(data):
-        length = int.from_bytes(data[offset + 2:offset + 4], "little") * 4
-        if length == 0:
-            break
-        count += 1
-        offset += length
-    return count
+COPY_AREA = 62
+PUT_IMAGE = 72
+
+
+def requests_in(writes):
+    """The client's X requests, each with the time of the write that completed it.
+
+    `writes` are (time, bytes) in order; a request may span writes. The stream
+    opens with the connection setup; a length of 0 is a big request whose
+    length follows in the next 4 bytes."""
+    stream = b""
+    requests = []
+    setup_done = False
+    for stamp, data in writes:
+        stream += data
+        while True:
+            if not setup_done:
+                if len(stream) < 12:
+                    break
+                name = int.from_bytes(stream[6:8], "little")
+                auth = int.from_bytes(stream[8:10], "little")
+                size = 12 + (name + 3) // 4 * 4 + (auth + 3) // 4 * 4
+                if len(stream) < size:
+                    break
+                stream = stream[size:]
+                setup_done = True
+                continue
+            if len(stream) < 4:
+                break
+            length = int.from_bytes(stream[2:4], "little") * 4
+            if length == 0:
+                if len(stream) < 8:
+                    break
+                length = int.from_bytes(stream[4:8], "little") * 4
+            if len(stream) < length:
+                break
+            requests.append((stamp, stream[0]))
+            stream = stream[length:]
+    return requests
 
 
 def trace_saver(build, mode, seconds=8):
@@ -145,7 +175,7 @@ def trace_saver(build, mode, seconds=8):
     display = Display()
     log = tempfile.mktemp(suffix=".strace")
     saver = [os.path.join(build, "quilvenmoor"), "/S"]
-    process = subprocess.Popen(["strace", "-f", "-ttt", "-xx", "-s", "256", "-e", "trace=execve,writev,write,sendmsg,read,recvmsg,recvfrom",
+    process = subprocess.Popen(["strace", "-ttt", "-xx", "-s", "1000000", "-e", "trace=execve,writev,write,sendmsg,read,recvmsg,recvfrom",
                                 "-o", log] + saver, stderr=subprocess.DEVNULL)
     while not display.has_window("Screen saver"):
         time.sleep(0.01)
@@ -158,40 +188,47 @@ def trace_saver(build, mode, seconds=8):
     display.close()
 
     exec_time = None
-    flushes = []  # (time, bytes, requests) of each write
-    reads = []
+    writes = []  # (time, fd, bytes) of each write to a socket
+    reads = []  # (time, fd) of each read that brought data
     with open(log) as lines:
         for line in lines:
-            match = re.match(r"\d+\s+([\d.]+) (\w+)\((\d+)?", line)
+            if exec_time is None and re.match(r"[\d.]+ execve\(", line):
+                exec_time = float(line.split()[0])
+                continue
+            match = re.match(r"([\d.]+) (\w+)\((\d+)", line)
             if not match:
                 continue
-            stamp, call = float(match.group(1)), match.group(2)
-            if call == "execve" and exec_time is None:
-                exec_time = stamp
-            elif call in ("writev", "write", "sendmsg"):
+            stamp, call, fd = float(match.group(1)), match.group(2), int(match.group(3))
+            if call in ("writev", "write", "sendmsg"):
+                written = re.search(r"= (\d+)$", line.strip())
                 data = bytes(int(h, 16) for h in re.findall(r"\\x([0-9a-f]{2})", line))
-                size = re.search(r"= (\d+)$", line.strip())
-                flushes.append((stamp, int(size.group(1)) if size else 0, count_requests(data)))
-            elif call in ("read", "recvmsg", "recvfrom") and not line.rstrip().endswith("EAGAIN (Resource temporarily unavailable)"):
-                reads.append(stamp)
+                writes.append((stamp, fd, data[:int(written.group(1))] if written else b""))
+            elif call in ("read", "recvmsg", "recvfrom") and "EAGAIN" not in line and not line.rstrip().endswith("= 0"):
+                reads.append((stamp, fd))
     os.unlink(log)
-    first_frame = next((stamp for stamp, size, _ in flushes if size > 300_000), None)
-    # Steady state: skip the first 2 s; a tick is one flush, a caption change adds an image.
-    steady = [(stamp, size, requests) for stamp, size, requests in flushes if stamp > flushes[0][0] + 2.5]
-    steady = steady[:-1]  # the last flush is the goodbye
-    ticks = [stamp for stamp, size, _ in steady]
-    intervals = [(b - a) * 1000 for a, b in zip(ticks, ticks[1:])]
-    small = [requests for _, size, requests in steady if size < 1000]
-    window_reads = [stamp for stamp in reads if ticks and ticks[0] <= stamp <= ticks[-1]]
-    intervals.sort()
+    x_fd = writes[0][1] if writes else -1
+    requests = requests_in([(stamp, data) for stamp, fd, data in writes if fd == x_fd])
+    copies = [stamp for stamp, opcode in requests if opcode == COPY_AREA]
+    first_frame = copies[0] if copies else None
+    # Steady state from 2.5 s after the first frame; a tick is one copy of the box.
+    ticks = [stamp for stamp in copies if first_frame and stamp > first_frame + 2.5]
+    # A gap of half a second or more is the box out of sight (nothing to draw), not a late tick.
+    intervals = sorted((b - a) * 1000 for a, b in zip(ticks, ticks[1:]) if b - a < 0.5)
+    in_window = [opcode for stamp, opcode in requests if ticks and ticks[0] < stamp <= ticks[-1] and opcode != PUT_IMAGE]
+    window_reads = [stamp for stamp, fd in reads if fd == x_fd and ticks and ticks[0] <= stamp <= ticks[-1]]
+    # The phase of the ticks on the 30 ms grid, at the start and at the end of the window.
+    phases = [((stamp - ticks[0]) * 1000) % 30 for stamp in ticks] if ticks else []
+    phases = [phase - 30 if phase > 15 else phase for phase in phases]
+    drift = statistics.mean(phases[-50:]) - statistics.mean(phases[:50]) if len(phases) > 100 else float("nan")
+    per_tick = len(in_window) / max(1, len(ticks) - 1)
     return {
         "first_frame_ms": (first_frame - exec_time) * 1000 if first_frame and exec_time else float("nan"),
         "tick_mean": statistics.mean(intervals) if intervals else float("nan"),
-        "tick_p99": intervals[int(len(intervals) * 0.99) - 1] if intervals else float("nan"),
+        "tick_p99": intervals[max(0, int(len(intervals) * 0.99) - 1)] if intervals else float("nan"),
         "tick_max": intervals[-1] if intervals else float("nan"),
-        "requests_per_tick": statistics.mean(small) if small else float("nan"),
+        "requests_per_tick": per_tick,
         "round_trips_per_tick": len(window_reads) / max(1, len(ticks)),
-        "drift_ms": ((ticks[-1] - ticks[0]) * 1000 - 30 * (len(ticks) - 1)) if len(ticks) > 1 else float("nan"),
+        "drift_ms": drift,
     }
 
 

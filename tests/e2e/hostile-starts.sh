@@ -50,5 +50,5 @@ for pid in "${pids[@]}"; do kill -0 "$pid" 2>/dev/null && alive=$((alive + 1)); 
 windows=$(xwininfo -root -children | grep -c '"Screen saver"')
 [ "$windows" = 1 ] && pass "one saver window" || fail "$windows saver windows"
 for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-wait 2>/dev/null
+for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
 finish
