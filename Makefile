@@ -11,7 +11,7 @@ WIN64_BUILD ?= build-win64
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build windows sanitize fuzz run test dist clean font
+.PHONY: all deps build windows sanitize fuzz run test bench dist clean font
 
 all: build
 
@@ -49,6 +49,17 @@ test: build windows sanitize fuzz
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 	ctest --test-dir $(WIN64_BUILD) --output-on-failure -j $(JOBS)
 	ctest --test-dir $(WIN32_BUILD) --output-on-failure -j $(JOBS)
+
+# Figures, not pass or fail: the core under Google Benchmark, the 48-hour
+# soak, and the real window on a private X server beside two X screen savers
+# and the Windows build under Wine.
+bench: windows
+	@tools/install-deps.sh bench
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j $(JOBS)
+	$(BUILD)/quilvenmoor-bench
+	$(BUILD)/quilvenmoor-soak 48
+	python3 bench/window.py $(BUILD) --scr $(WIN64_BUILD)/Quilvenmoor.scr
 
 # A zip for Windows users: both screen savers and how to install them.
 dist: windows

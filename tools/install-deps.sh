@@ -2,9 +2,13 @@
 # Installs the Debian packages that building and testing need, if any is missing.
 set -euo pipefail
 
+# Usage: tools/install-deps.sh [bench]   (bench adds what the benchmarks need)
 packages=(cmake make g++ clang libclang-rt-14-dev pkg-config python3 libgtest-dev libpng-dev libx11-dev
     xvfb xdotool imagemagick x11-utils x11-xserver-utils binutils
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 wine32:i386)
+if [ "${1:-}" = bench ]; then
+    packages+=(libbenchmark-dev strace xscreensaver-data xscreensaver-data-extra)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

@@ -86,19 +86,24 @@ void Renderer::compose_layers(Frmsaver const& form)
     // nobody sees the clock of a box that is out of sight.
     bool const box_visible = !box_rect(form).intersected(window()).empty();
     if ((m_box_caption != form.Label1.Caption() && box_visible) || !m_box_composed) {
-        m_box_composed = true;
         m_box_caption = form.Label1.Caption();
-        // The one-pixel frame, the black inside, the picture at the inner
-        // top-left corner, the clock text centred in its strip.
-        m_box.fill(m_box.bounds(), frame_colour);
         int const frame = PictureBox::frame;
-        m_box.fill({ frame, frame, PictureBox::outer_width - 2 * frame, PictureBox::outer_height - 2 * frame }, black);
-        m_box.copy(m_logo, 0, 0, { frame, frame, m_logo.width(), m_logo.height() });
         Label const& label = form.Label1;
         Rect const strip { frame + label.Left(), frame + label.Top(), label.Width(), label.Height() };
+        Rect changed = strip;
+        if (!m_box_composed) {
+            // The one-pixel frame, the black inside, the picture at the inner top-left corner.
+            m_box.fill(m_box.bounds(), frame_colour);
+            m_box.fill({ frame, frame, PictureBox::outer_width - 2 * frame, PictureBox::outer_height - 2 * frame }, black);
+            m_box.copy(m_logo, 0, 0, { frame, frame, m_logo.width(), m_logo.height() });
+            changed = m_box.bounds();
+            m_box_composed = true;
+        }
+        // The clock text centred in its strip: all that changes once a second.
+        m_box.fill(strip, black);
         int const text_width = Font::window_font().measure(m_box_caption);
         draw_text(m_box, strip.x + (strip.width - text_width) / 2, strip.y, m_box_caption, clock_grey, strip);
-        m_operations.push_back({ DrawOperation::Kind::Refresh, Layer::Box });
+        m_operations.push_back({ DrawOperation::Kind::Refresh, Layer::Box, changed });
     }
     if (m_banner_caption != form.Birthday.Caption() || !m_banner_composed) {
         m_banner_composed = true;
@@ -106,7 +111,7 @@ void Renderer::compose_layers(Frmsaver const& form)
         Label const& banner = form.Birthday;
         m_banner = Image(std::max(banner.Width(), 1), banner.Height(), black);
         draw_text(m_banner, 0, 0, m_banner_caption, banner_grey, m_banner.bounds());
-        m_operations.push_back({ DrawOperation::Kind::Refresh, Layer::Banner });
+        m_operations.push_back({ DrawOperation::Kind::Refresh, Layer::Banner, m_banner.bounds() });
     }
 }
 

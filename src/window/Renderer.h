@@ -30,7 +30,7 @@ enum class Layer {
 // executes the same list with its display's own means.
 struct DrawOperation {
     enum class Kind {
-        Refresh, // the layer's picture has changed: take the new one before copying it
+        Refresh, // the layer's picture has changed in `target` (layer coordinates): take it before copying
         Fill, // fill `target` with black
         Copy, // copy the layer's picture into `target`, its point (source_x, source_y) at target's corner
     };

@@ -20,9 +20,10 @@ GdiPainter::~GdiPainter()
     DeleteDC(m_memory);
 }
 
-void GdiPainter::refresh(Surface& surface, Image const& picture)
+void GdiPainter::refresh(Surface& surface, Image const& picture, Rect changed)
 {
     if (!surface.bitmap || surface.width != picture.width() || surface.height != picture.height()) {
+        changed = picture.bounds();
         if (surface.bitmap) {
             if (m_original)
                 SelectObject(m_memory, m_original);
@@ -40,8 +41,12 @@ void GdiPainter::refresh(Surface& surface, Image const& picture)
     }
     GdiFlush();
     // 0x00RRGGBB in memory is blue, green, red, 0: exactly a 32-bit DIB's pixel.
-    if (surface.bits)
-        std::memcpy(surface.bits, picture.pixels().data(), picture.pixels().size() * sizeof(Pixel));
+    changed = changed.intersected(picture.bounds());
+    if (!surface.bits)
+        return;
+    auto* rows = static_cast<Pixel*>(surface.bits);
+    for (int y = changed.y; y < changed.bottom(); ++y)
+        std::memcpy(rows + static_cast<std::size_t>(y) * picture.width() + changed.x, picture.row(y) + changed.x, static_cast<std::size_t>(changed.width) * sizeof(Pixel));
 }
 
 void GdiPainter::execute(std::vector<DrawOperation> const& operations, Renderer const& renderer, HDC target)
@@ -50,7 +55,7 @@ void GdiPainter::execute(std::vector<DrawOperation> const& operations, Renderer 
         Rect const& area = operation.target;
         switch (operation.kind) {
         case DrawOperation::Kind::Refresh:
-            refresh(surface(operation.layer), renderer.layer(operation.layer));
+            refresh(surface(operation.layer), renderer.layer(operation.layer), operation.target);
             break;
         case DrawOperation::Kind::Fill:
             PatBlt(target, area.x, area.y, area.width, area.height, BLACKNESS);

@@ -30,7 +30,7 @@ private:
     };
 
     Surface& surface(Layer layer) { return layer == Layer::Box ? m_box : m_banner; }
-    void refresh(Surface&, Image const&);
+    void refresh(Surface&, Image const&, Rect changed);
 
     HDC m_memory;
     HGDIOBJ m_original { nullptr };

@@ -38,14 +38,16 @@ void Painter::execute(std::vector<DrawOperation> const& operations, Renderer con
         case DrawOperation::Kind::Refresh: {
             Image const& picture = renderer.layer(operation.layer);
             Surface& target = surface(operation.layer);
+            Rect changed = operation.target;
             if (target.pixmap == None || target.width != picture.width() || target.height != picture.height()) {
+                changed = picture.bounds();
                 if (target.pixmap != None)
                     XFreePixmap(display, target.pixmap);
                 target = { XCreatePixmap(display, m_window, static_cast<unsigned>(picture.width()), static_cast<unsigned>(picture.height()),
                                static_cast<unsigned>(m_connection.depth())),
                     picture.width(), picture.height() };
             }
-            m_connection.put_image(target.pixmap, m_gc, picture, picture.bounds(), 0, 0);
+            m_connection.put_image(target.pixmap, m_gc, picture, changed, changed.x, changed.y);
             break;
         }
         case DrawOperation::Kind::Fill:

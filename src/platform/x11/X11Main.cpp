@@ -172,8 +172,13 @@ private:
 
     void present()
     {
-        if (Frmsaver const* form = m_saver.form())
-            m_painter.execute(m_renderer.update(*form), m_renderer);
+        Frmsaver const* form = m_saver.form();
+        if (!form)
+            return;
+        m_painter.execute(m_renderer.update(*form), m_renderer);
+        if (m_trace_ticks && !m_presented)
+            std::fprintf(stderr, "frame %lld\n", static_cast<long long>(monotonic_milliseconds()));
+        m_presented = true;
     }
 
     X11Host& m_host;
@@ -182,6 +187,7 @@ private:
     Painter m_painter;
     Signals m_signals;
     bool m_trace_ticks;
+    bool m_presented { false };
 };
 
 int run(int argc, char** argv)
