@@ -114,6 +114,7 @@ def resources(pids, server_pid, seconds):
 
 def measure_saver(build, mode, seconds):
     display = Display()
+    time.sleep(0.5)  # a server that has settled, as a desktop's is
     saver = [os.path.join(build, "quilvenmoor"), "/S"]
     # The saver's diagnostic line "frame T" gives the moment its first frame
     # was sent, on the same monotonic clock as ours.
