@@ -62,6 +62,29 @@ Colour mix(Colour a, Colour b, double t)
         static_cast<int>(std::lround(a.blue + (b.blue - a.blue) * t)) };
 }
 
+// A 40-byte bitmap info header, then the palette as blue, green, red, 0.
+template<typename Palette>
+void write_info_and_palette(Bytes& bytes, int width, int height, int bits, int image_size, int important, Palette const& palette)
+{
+    bytes.u32(40);
+    bytes.u32(width);
+    bytes.u32(height);
+    bytes.u16(1);
+    bytes.u16(bits);
+    bytes.u32(0);
+    bytes.u32(image_size);
+    bytes.u32(0);
+    bytes.u32(0);
+    bytes.u32(static_cast<std::uint32_t>(palette.size()));
+    bytes.u32(important);
+    for (Colour const& colour : palette) {
+        bytes.u8(colour.blue);
+        bytes.u8(colour.green);
+        bytes.u8(colour.red);
+        bytes.u8(0);
+    }
+}
+
 // The logo's palette: black, then ramps of blue, gold and red from dark to
 // bright, then unused greys, all distinct; white for every entry after that.
 constexpr int blue_first = 1;
@@ -272,23 +295,7 @@ Bytes logo_bitmap()
     bytes.u16(0);
     bytes.u16(0);
     bytes.u32(pixel_offset);
-    bytes.u32(40);
-    bytes.u32(logo_width);
-    bytes.u32(logo_height);
-    bytes.u16(1);
-    bytes.u16(8);
-    bytes.u32(0);
-    bytes.u32(image_size);
-    bytes.u32(0);
-    bytes.u32(0);
-    bytes.u32(256);
-    bytes.u32(256);
-    for (Colour const& colour : palette) {
-        bytes.u8(colour.blue);
-        bytes.u8(colour.green);
-        bytes.u8(colour.red);
-        bytes.u8(0);
-    }
+    write_info_and_palette(bytes, logo_width, logo_height, 8, image_size, 256, palette);
     for (int y = logo_height - 1; y >= 0; --y) {
         for (int x = 0; x < logo_width; ++x)
             bytes.u8(pixels[y * logo_width + x]);
@@ -324,23 +331,8 @@ Bytes icon_file(int type, ColourOf colour_of)
     bytes.u16(type == 1 ? 4 : 0); // bits per pixel, or the hot spot's y
     bytes.u32(40 + 16 * 4 + size * size / 2 + size * size / 8);
     bytes.u32(22);
-    bytes.u32(40);
-    bytes.u32(size);
-    bytes.u32(size * 2);
-    bytes.u16(1);
-    bytes.u16(4);
-    bytes.u32(0);
-    bytes.u32(size * size / 2 + size * size / 8);
-    bytes.u32(0);
-    bytes.u32(0);
-    bytes.u32(16);
-    bytes.u32(0);
-    for (Colour const& colour : icon_palette) {
-        bytes.u8(colour.blue);
-        bytes.u8(colour.green);
-        bytes.u8(colour.red);
-        bytes.u8(0);
-    }
+    // The height counts the colour bits and the mask.
+    write_info_and_palette(bytes, size, size * 2, 4, size * size / 2 + size * size / 8, 0, icon_palette);
     for (int y = size - 1; y >= 0; --y) {
         for (int x = 0; x < size; x += 2) {
             int const high = std::max(colour_of(x, y), 0);
