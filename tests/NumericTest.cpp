@@ -125,3 +125,14 @@ TEST(Variant, EmptyCountsAsZeroAndIntegersMultiplyInSingle)
 }
 
 }
+
+namespace qm {
+
+TEST(RuntimeErrors, AreReportedWithTheirNumberAndDescription)
+{
+    EXPECT_EQ(report_text(RuntimeError(ErrorNumber::Overflow)), "Run-time error '6':\n\nOverflow");
+    EXPECT_EQ(report_text(RuntimeError(ErrorNumber::TypeMismatch)), "Run-time error '13':\n\nType mismatch");
+    EXPECT_STREQ(RuntimeError(ErrorNumber::DivisionByZero).description(), "Division by zero");
+}
+
+}

@@ -17,4 +17,9 @@ char const* describe(ErrorNumber number)
     return "Application-defined or object-defined error";
 }
 
+std::string report_text(RuntimeError const& error)
+{
+    return "Run-time error '" + std::to_string(error.code()) + "':\n\n" + error.description();
+}
+
 }

@@ -34,4 +34,9 @@ private:
 
 [[noreturn]] inline void raise(ErrorNumber number) { throw RuntimeError(number); }
 
+// How the platform reports an error that no handler took: the text of its
+// message box (lines separated by '\n') and the box's title.
+std::string report_text(RuntimeError const&);
+constexpr char const* report_title = "Quilvenmoor";
+
 }

@@ -160,9 +160,7 @@ int run(HINSTANCE instance)
         loop.run();
     if (saver.ending() == Saver::Ending::Error) {
         host.unload_window();
-        auto const& error = *saver.error();
-        std::string const text = "Run-time error '" + std::to_string(error.code()) + "':\n\n" + error.description();
-        MessageBoxW(nullptr, from_utf8(text).c_str(), L"Quilvenmoor", MB_OK | MB_ICONERROR);
+        MessageBoxW(nullptr, from_utf8(report_text(*saver.error())).c_str(), from_utf8(report_title).c_str(), MB_OK | MB_ICONERROR);
         return 1;
     }
     return 0;

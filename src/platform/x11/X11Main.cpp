@@ -202,10 +202,9 @@ int run(int argc, char** argv)
     }
     if (saver.ending() == Saver::Ending::Error) {
         host.unload_window();
-        auto const& error = *saver.error();
-        std::string const text = "Run-time error '" + std::to_string(error.code()) + "':\n\n" + error.description();
+        std::string const text = report_text(*saver.error());
         std::fprintf(stderr, "quilvenmoor: %s\n", text.c_str());
-        show_message_box(host.connection(), text, "Quilvenmoor", 16);
+        show_message_box(host.connection(), text, report_title, 16);
         return 1;
     }
     return 0;
