@@ -38,14 +38,16 @@ void Frmsaver::timerScreenSaver_Timer()
     if (at_left || at_right)
         reflect(heading, 360);
 
+    // Both moves use the heading as it stands after the reflections.
     double const speed = m_global.Speed;
-    double const sine = portable_sin(m_global.heading_radians());
+    double const radians = m_global.heading_radians();
+    double const sine = portable_sin(radians);
     double const moved_left = checked(double(left) + checked(speed * sine));
     double const unit_left = checked(sine * speed);
     double const minutes_left = checked(m_global.elapsed_seconds() / 60.0);
     picScreenSaver.set_Left(to_single(checked(moved_left + checked(m_global.SpeedUp.times_double(unit_left) * minutes_left))));
 
-    double const cosine = portable_cos(m_global.heading_radians());
+    double const cosine = portable_cos(radians);
     double const moved_top = checked(double(picScreenSaver.Top()) - checked(speed * cosine));
     double const unit_top = checked(cosine * speed);
     double const minutes_top = checked(m_global.elapsed_seconds() / 60.0);

@@ -13,7 +13,6 @@ namespace qm {
 class Runtime {
 public:
     void set_now(ClockReading now) { m_now = now; }
-    ClockReading const& now() const { return m_now; }
 
     // Seconds since midnight, as a single.
     float timer() const { return m_now.timer(); }

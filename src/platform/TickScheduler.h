@@ -23,8 +23,6 @@ public:
     // control order), with its next due time moved on past `now`.
     std::optional<TimerId> take_due(std::int64_t now);
 
-    bool enabled(TimerId id) const { return m_entries[index(id)].enabled; }
-
 private:
     struct Entry {
         bool enabled { false };
