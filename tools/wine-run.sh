@@ -10,6 +10,10 @@
 #        tools/wine-run.sh --session COMMAND...  runs COMMAND with one Wine server and
 #                                                Wine's services kept up for all of it
 # QUILVENMOOR_WINEPREFIX overrides the prefix (default: build/wine-prefix).
+# QUILVENMOOR_WINE_XRANDR=N makes Wine learn the monitors from Xinerama rather
+# than RandR, in a prefix of its own (build/wine-prefix-xinerama): it then
+# reports each monitor `xrandr --setmonitor` defines, but follows no change of
+# the screen's size.
 #
 # Where the kernel runs no 32-bit programs, 32-bit Wine runs under qemu-user
 # from a loader folder of its own (build/wine-loader): Wine starts its 32-bit
@@ -19,7 +23,10 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$here/.." && pwd)/build
-export WINEPREFIX=${QUILVENMOOR_WINEPREFIX:-$build/wine-prefix}
+xrandr_setting=${QUILVENMOOR_WINE_XRANDR:-Y}
+default_prefix=$build/wine-prefix
+[ "$xrandr_setting" = N ] && default_prefix=$build/wine-prefix-xinerama
+export WINEPREFIX=${QUILVENMOOR_WINEPREFIX:-$default_prefix}
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 system_loaders=/usr/lib/wine
@@ -108,6 +115,7 @@ prepare_prefix() {
         # Unmanaged windows: Wine then waits for no window manager, and
         # hiding or destroying a window is immediate.
         "$bindir/wine64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+        "$bindir/wine64" reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /d "$xrandr_setting" /f </dev/null >/dev/null 2>&1
         "$bindir/wineserver" -w
         touch "$WINEPREFIX/.quilvenmoor-ready"
         prefix_ready || fail "the prefix $WINEPREFIX has no 32-bit half after wineboot"

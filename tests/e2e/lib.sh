@@ -80,6 +80,21 @@ wine_stop() {
     esac
 }
 
+under_wine() { case "$LAUNCH" in *wine-run.sh*) return 0 ;; *) return 1 ;; esac; }
+
+# Wine reads the monitors when its desktop process starts: after a change of
+# the monitor layout, start it again. Nothing to do for the Linux program.
+monitors_changed() {
+    case "$LAUNCH" in
+    *wine-run.sh*)
+        kill "$HELPER_PID" 2>/dev/null
+        wine_stop
+        start_wine_helper
+        numlock_on
+        ;;
+    esac
+}
+
 # Wine keeps its own idea of Num Lock and, where it differs from the
 # server's, sends the program a Num Lock key of its own with the next key
 # press. A Wine window that stays open takes one Shift press whenever the
