@@ -3,11 +3,12 @@
 # reports, one line each, what happens: whether its window covers the output,
 # whether its keyboard and pointer grabs succeed, whether keys (wtype, through
 # the compositor) and pointer moves (xdotool, inside Xwayland) reach it, and
-# what a compositor-side focus change does to it.
+# what a compositor-side focus change and another X client's grab do to it.
 #
 #   tools/wayland-try.sh [BUILD_DIR]     (default: build)
 #
-# Needs sway, xwayland, grim, wtype, xdotool and x11-utils; with xtrace
+# Needs sway, xwayland, grim, wtype, xdotool, x11-utils, x11-xserver-utils
+# (xrandr), imagemagick and python3 (for tests/e2e/xclient.py); with xtrace
 # installed it also reads the server's replies to the two grabs. sway refuses
 # to run as root, so as root everything runs as the user nobody. This is an
 # investigation, not a test: it prints what it sees and always ends with 0
@@ -59,7 +60,7 @@ pid_of() { cat "$work/$1.pid" 2>/dev/null; }
 SAVER_JOB=""
 TRACING=""
 cleanup() {
-    for name in saver xtrace sway; do
+    for name in saver grabber xtrace sway; do
         [ -s "$work/$name.pid" ] && kill "$(pid_of "$name")" 2>/dev/null
     done
     wait 2>/dev/null
@@ -160,11 +161,11 @@ received() { [ -n "$TRACING" ] && echo "$(grep -c 'Event KeyPress' "$work/xtrace
 # Xwayland has taken that keymap in is lost, so it pauses first.
 type_key() { as_user wtype -s 300 -P "$1" -s 100 -p "$1" -s 300; }
 
-# Looks for the whole logo in screenshots of the output for up to 6 s (the
-# box may be passing an edge).
+# Looks for the whole logo in screenshots of the output for up to 12 s (the
+# box may be off the screen for part of a pass).
 find_logo() {
     [ -x "$framecheck" ] || { echo "not checked (no $framecheck)"; return; }
-    for _ in $(seq 30); do
+    for _ in $(seq 60); do
         as_user grim "$work/shot.png"
         if logo=$("$framecheck" find-logo "$work/shot.png" 2>/dev/null); then
             echo "the saver's logo shows, box at $logo"
@@ -232,4 +233,35 @@ echo "wtype x after the focus moved: $(received)saver $STATUS"
 echo "screenshot of the output: $(find_logo)"
 stop_saver
 as_user swaymsg workspace 1 >/dev/null
+
+echo "--- 5. another X client on the same Xwayland holds the keyboard grab"
+spawn grabber python3 "$(dirname "$0")/../tests/e2e/xclient.py" grab keyboard >"$work/grabber.out" 2>&1
+for _ in $(seq 50); do
+    grep -q grabbed "$work/grabber.out" && break
+    sleep 0.1
+done
+start_saver
+saver_status_within 5
+echo "saver $STATUS; it said: $(head -1 "$work/saver.out")"
+stop_saver
+kill "$(pid_of grabber)" 2>/dev/null
+
+echo "--- 6. two outputs of different sizes"
+as_user swaymsg create_output >/dev/null
+as_user swaymsg output HEADLESS-2 resolution 1024x768 position 1280 0 >/dev/null
+sleep 1
+echo "Xwayland monitors: $(as_user xrandr --listmonitors | tail -n +2 | awk '{ print $2, $3 }' | paste -sd ';')"
+start_saver
+# The saver's window is titled; the covers of other monitors are not.
+echo "windows on the screen: $(as_user xwininfo -root -children | sed -n 's/^ *0x[0-9a-f]* \(.*\): ().*  \([0-9]*x[0-9]*+-*[0-9]*+-*[0-9]*\) .*/\1 \2/p' | paste -sd ';')"
+sleep 2
+for output in HEADLESS-1 HEADLESS-2; do
+    as_user grim -o "$output" "$work/$output.png"
+    if logo=$("$framecheck" find-logo "$work/$output.png" 2>/dev/null); then
+        echo "$output: logo at $logo"
+    else
+        echo "$output: no logo; $(convert "$work/$output.png" -format '%[fx:mean==0?1:0]' info: 2>/dev/null | sed 's/1/all black/;s/0/not all black/')"
+    fi
+done
+stop_saver
 exit 0
