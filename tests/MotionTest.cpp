@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace qm::test {
 
 namespace {
@@ -210,6 +212,67 @@ TEST(Scroll, SpeedUpAfterMidnightKeepsCountingForward)
     motion.place(100, 100, 0, 1);
     motion.tick(); // 59.97 s after midnight: one minute has passed, not minus a day
     EXPECT_NEAR(motion.left(), 102, 0.01);
+}
+
+// Whether the whole box lies inside a screen of this size.
+static bool wholly_inside(Motion& motion, float width, float height)
+{
+    return motion.left() >= 0 && motion.top() >= 0 && motion.left() + 282 <= width && motion.top() + 323 <= height;
+}
+
+TEST(ScreenChange, ScrollWrapsABoxLeftOutsideAShrunkenScreenBackIntoView)
+{
+    Motion motion(Mode::Scroll);
+    motion.place(900, 700, 0, 10);
+    motion.saver.resize({ 500, 400 });
+    EXPECT_EQ(motion.form().ScaleWidth(), 500);
+    EXPECT_EQ(motion.form().ScaleHeight(), 400);
+    EXPECT_EQ(motion.left(), 900); // the box stays where it was
+    motion.tick();
+    // It wraps as soon as it is one box width past the new right edge...
+    EXPECT_EQ(motion.left(), -2 * 282 + 10);
+    EXPECT_LE(motion.top(), 400 - 323);
+    // ...and glides in from the left within the pass.
+    int ticks = 0;
+    while (!wholly_inside(motion, 500, 400) && ticks < 100) {
+        motion.tick();
+        ++ticks;
+    }
+    EXPECT_LT(ticks, 100);
+}
+
+TEST(ScreenChange, BounceBringsABoxLeftOutsideAShrunkenScreenBackAndKeepsItThere)
+{
+    for (int heading : { 30, 120, 210, 300 }) {
+        Motion motion(Mode::Bounce);
+        motion.place(900, 700, heading, 5);
+        motion.saver.resize({ 500, 400 });
+        // Put against the new edges, so that the next tick reflects it off them.
+        EXPECT_EQ(motion.left(), 500 - 282);
+        EXPECT_EQ(motion.top(), 400 - 323);
+        for (int tick = 0; tick < 2000; ++tick) {
+            motion.tick();
+            ASSERT_GE(motion.left(), -5.01f) << "heading " << heading << ", tick " << tick;
+            ASSERT_LE(motion.left() + 282, 505.01f) << "heading " << heading << ", tick " << tick;
+            ASSERT_GE(motion.top(), -5.01f) << "heading " << heading << ", tick " << tick;
+            ASSERT_LE(motion.top() + 323, 405.01f) << "heading " << heading << ", tick " << tick;
+        }
+    }
+}
+
+TEST(ScreenChange, AGrownScreenLetsTheBoxTravelFurtherAndLeavesAnInsideBoxAlone)
+{
+    Motion motion(Mode::Bounce);
+    motion.place(600, 300, 90, 10);
+    motion.saver.resize({ 1600, 800 });
+    EXPECT_EQ(motion.left(), 600);
+    float furthest = 0;
+    for (int tick = 0; tick < 200; ++tick) {
+        motion.tick();
+        furthest = std::max(furthest, motion.left() + 282);
+    }
+    EXPECT_GT(furthest, 1590);
+    EXPECT_LE(furthest, 1610);
 }
 
 TEST(ClockCaption, TimeBeforeDateWithSixSpacesBetween)

@@ -137,6 +137,27 @@ TEST(Operations, RedrawRepaintsAnyAreaFromTheModel)
     }
 }
 
+TEST(Operations, AResizedWindowIsRepaintedWholeAtItsNewSize)
+{
+    Harness harness({ 800, 600 });
+    harness.start();
+    Presenter presenter(harness);
+    presenter.present();
+    for (ScreenSize size : { ScreenSize { 1200, 700 }, ScreenSize { 400, 300 } }) {
+        harness.host().set_screen_size(size);
+        harness.saver.resize(size);
+        presenter.renderer.resize(size);
+        presenter.frame = Image(size.width, size.height, rgb(255, 0, 255));
+        presenter.touched = 0;
+        presenter.present();
+        EXPECT_GE(presenter.touched, static_cast<long long>(size.width) * size.height);
+        for (int tick = 0; tick < 100 && !HasFatalFailure(); ++tick) {
+            harness.wait(30);
+            presenter.present();
+        }
+    }
+}
+
 TEST(Image, SubtractLeavesExactlyTheUncoveredParts)
 {
     Rect const from { 10, 10, 100, 50 };

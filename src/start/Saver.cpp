@@ -84,4 +84,17 @@ HitTarget Saver::mouse_down(int button, float x, float y, ClockReading now)
     return target;
 }
 
+void Saver::resize(ScreenSize size)
+{
+    if (running() && m_global.loaded())
+        m_global.form().resize(size);
+}
+
+void Saver::dismiss(ClockReading now)
+{
+    if (!running() || !m_global.loaded())
+        return;
+    dispatch(now, [&] { m_global.EndSaver(); });
+}
+
 }

@@ -42,6 +42,12 @@ public:
     // over its own surface. Return who received the event.
     HitTarget mouse_move(float x, float y, ClockReading now);
     HitTarget mouse_down(int button, float x, float y, ClockReading now);
+    // The screen (or the window someone else gave us) changed size. No
+    // handler runs; the next tick works with the new size.
+    void resize(ScreenSize);
+    // Ends the saver the way a dismissing key or click does, for a platform
+    // event that must end it too (another program took the foreground).
+    void dismiss(ClockReading now);
 
     State state() const { return m_state; }
     bool running() const { return m_state == State::Running; }

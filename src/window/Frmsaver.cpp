@@ -17,12 +17,28 @@ Frmsaver::Frmsaver(Global& global, Runtime& runtime, Host& host)
     , m_global(global)
     , m_runtime(runtime)
 {
-    ScreenSize const screen = host.screen_size();
-    m_scale_width = float(screen.width);
-    m_scale_height = float(screen.height);
+    resize(host.screen_size());
     timerScreenSaver2.start_counting();
     timerBirthday.start_counting();
     timerScreenSaver.start_counting();
+}
+
+void Frmsaver::resize(ScreenSize screen)
+{
+    m_scale_width = float(screen.width);
+    m_scale_height = float(screen.height);
+    // Bounce mode reflects a box at or beyond an edge on every tick, so a box
+    // left far beyond a new, nearer edge would turn back and forth out of
+    // sight for ever. It is put against that edge instead, to reflect off it
+    // with the next tick. Scroll mode needs nothing: it wraps the box round.
+    if (!timerScreenSaver.Enabled())
+        return;
+    double const box_width = picScreenSaver.ScaleWidth();
+    double const box_height = picScreenSaver.ScaleHeight();
+    if (to_single(box_width + double(picScreenSaver.Left())) > m_scale_width)
+        picScreenSaver.set_Left(to_single(double(m_scale_width) - box_width));
+    if (to_single(box_height + double(picScreenSaver.Top())) > m_scale_height)
+        picScreenSaver.set_Top(to_single(double(m_scale_height) - box_height));
 }
 
 HitTarget Frmsaver::hit_test(float x, float y) const

@@ -37,6 +37,9 @@ public:
     // The inner size of the window: the whole screen.
     float ScaleWidth() const { return m_scale_width; }
     float ScaleHeight() const { return m_scale_height; }
+    // The screen changed size: the window follows it. The motion rules read
+    // the new size from the next tick on; the box stays where it is.
+    void resize(ScreenSize);
 
     HitTarget hit_test(float x, float y) const;
 

@@ -80,6 +80,12 @@ Renderer::Renderer(ScreenSize screen)
 {
 }
 
+void Renderer::resize(ScreenSize screen)
+{
+    m_screen = screen;
+    m_presented = false;
+}
+
 void Renderer::compose_layers(Frmsaver const& form)
 {
     // A box wholly off the screen keeps its old picture until it comes back:

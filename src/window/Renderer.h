@@ -57,6 +57,9 @@ public:
 
     explicit Renderer(ScreenSize);
 
+    // The window changed size: the next update repaints all of it.
+    void resize(ScreenSize);
+
     // The operations that bring the presented window up to the model. The
     // first call draws everything.
     std::vector<DrawOperation> const& update(Frmsaver const&);

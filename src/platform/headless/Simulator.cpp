@@ -258,7 +258,8 @@ bool Simulator::execute(std::string_view line, int line_number)
         return true;
     }
 
-    bool const known = command == "wait" || command == "key" || command == "move" || command == "press" || command == "set" || command == "frame";
+    bool const known = command == "wait" || command == "key" || command == "move" || command == "press" || command == "set" || command == "frame"
+        || command == "resize";
     if (!known)
         words.fail("unknown command '" + std::string(command) + "'");
     if (!started)
@@ -316,6 +317,12 @@ bool Simulator::execute(std::string_view line, int line_number)
             words.fail("unknown value '" + std::string(name) + "' (heading, speed, left or top)");
         }
         finish_event("set " + std::string(name) + " " + value_text);
+    } else if (command == "resize") {
+        words.expect_count(3);
+        ScreenSize const size { int(words.integer(1, 1, 32767)), int(words.integer(2, 1, 32767)) };
+        m_host.set_screen_size(size);
+        m_saver->resize(size);
+        finish_event("resize " + std::to_string(size.width) + " " + std::to_string(size.height));
     } else if (command == "frame") {
         words.expect_count(2);
         if (!m_frame_writer)

@@ -1,6 +1,7 @@
 #include "platform/x11/Connection.h"
 
 #include <X11/Xatom.h>
+#include <X11/Xproto.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,11 +18,14 @@ int on_io_error(Display*)
     std::_Exit(1);
 }
 
+// Xlib reports errors to one process-wide function without a context; it
+// hands them to the connection that is open.
+Connection* g_open_connection = nullptr;
+
 int on_error(Display* display, XErrorEvent* event)
 {
-    char text[256];
-    XGetErrorText(display, event->error_code, text, sizeof text);
-    std::fprintf(stderr, "quilvenmoor: X error: %s (request %d)\n", text, event->request_code);
+    if (g_open_connection && g_open_connection->display() == display)
+        g_open_connection->note_error(*event);
     return 0;
 }
 
@@ -42,6 +46,7 @@ Connection::Connection()
     XSetIOErrorHandler(on_io_error);
     XSetErrorHandler(on_error);
     m_display = XOpenDisplay(nullptr);
+    g_open_connection = this;
     if (!m_display) {
         char const* name = std::getenv("DISPLAY");
         throw DisplayError(std::string("cannot open the X display '") + (name ? name : "") + "' (is DISPLAY set and the server running?)");
@@ -74,8 +79,30 @@ Connection::Connection()
 
 Connection::~Connection()
 {
+    if (g_open_connection == this)
+        g_open_connection = nullptr;
     if (m_display)
         XCloseDisplay(m_display);
+}
+
+void Connection::note_error(XErrorEvent const& event)
+{
+    // Setting the focus can fail for a moment while the window is being
+    // mapped again; the next map retries it.
+    if (event.request_code == X_SetInputFocus)
+        return;
+    if (m_error)
+        return;
+    char text[256];
+    XGetErrorText(m_display, event.error_code, text, sizeof text);
+    m_error = "X error: " + std::string(text) + " (request " + std::to_string(event.request_code) + ")";
+}
+
+std::optional<std::string> Connection::take_error()
+{
+    auto error = std::move(m_error);
+    m_error.reset();
+    return error;
 }
 
 unsigned long Connection::pixel(Pixel colour) const

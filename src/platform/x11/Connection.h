@@ -5,6 +5,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -17,7 +18,8 @@ public:
 
 // The connection to the X server: the display, its default screen and
 // TrueColor visual, and the conversion of our 32-bit images to its pixels.
-// A lost connection ends the process with a message instead of a hang.
+// A lost connection ends the process with a message instead of a hang;
+// other X errors are collected for the event loop to act on.
 class Connection {
 public:
     // Throws DisplayError when no display can be opened.
@@ -42,6 +44,12 @@ public:
     // Sends part of an image to a drawable, its point (source.x, source.y) at (x, y).
     void put_image(Drawable, GC, Image const&, Rect source, int x, int y) const;
 
+    // X errors arrive asynchronously; the first one since the last call is
+    // kept, so that the program can end on it with one message instead of
+    // printing a line for every request that fails after it.
+    void note_error(XErrorEvent const&);
+    std::optional<std::string> take_error();
+
     // The window's name in both the old and the EWMH property, so every tool finds it.
     void set_title(Window, std::string const&) const;
 
@@ -54,6 +62,7 @@ private:
     int m_green_shift { 8 };
     int m_blue_shift { 0 };
     bool m_direct_copy { false };
+    std::optional<std::string> m_error;
 };
 
 }

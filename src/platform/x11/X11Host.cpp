@@ -6,7 +6,9 @@
 #include "window/Renderer.h"
 
 #include <X11/Xatom.h>
+#include <X11/extensions/Xrandr.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <vector>
@@ -14,6 +16,11 @@
 namespace qm::x11 {
 
 namespace {
+
+// How long another program may hold the keyboard or the pointer (a menu
+// that is closing, a drag) before the saver gives up, and how often it asks.
+constexpr int grab_attempts = 100;
+constexpr long grab_pause_nanoseconds = 20'000'000;
 
 std::string display_name()
 {
@@ -67,6 +74,17 @@ std::vector<unsigned long> icon_property()
     return property;
 }
 
+// A full-screen override-redirect window: above everything, with or without a window manager.
+Window create_black_window(Connection& x, Rect area, long event_mask)
+{
+    XSetWindowAttributes attributes {};
+    attributes.background_pixel = x.pixel(Renderer::black);
+    attributes.override_redirect = True;
+    attributes.event_mask = event_mask;
+    return XCreateWindow(x.display(), x.root(), area.x, area.y, static_cast<unsigned>(area.width), static_cast<unsigned>(area.height), 0, x.depth(),
+        InputOutput, x.visual(), CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
+}
+
 }
 
 X11Host::X11Host(std::string argument_text)
@@ -81,19 +99,37 @@ X11Host::~X11Host()
         unload_window();
 }
 
-Connection& X11Host::connection() const
-{
-    if (!m_connection)
-        m_connection = std::make_unique<Connection>();
-    return *m_connection;
-}
-
 void X11Host::show_message_box(std::string_view text, std::string_view title, int style)
 {
     x11::show_message_box(connection(), text, title, style);
 }
 
-ScreenSize X11Host::screen_size() const { return { connection().width(), connection().height() }; }
+MonitorLayout X11Host::current_layout() const
+{
+    Connection& x = connection();
+    Display* display = x.display();
+    Rect const screen { 0, 0, x.width(), x.height() };
+    int event_base = 0;
+    int error_base = 0;
+    int major = 0;
+    int minor = 0;
+    if (!XRRQueryExtension(display, &event_base, &error_base) || !XRRQueryVersion(display, &major, &minor) || (major == 1 && minor < 5))
+        return lay_out_monitors({}, screen);
+    int count = 0;
+    XRRMonitorInfo* found = XRRGetMonitors(display, x.root(), True, &count);
+    std::vector<Monitor> monitors;
+    for (int i = 0; found && i < count; ++i)
+        monitors.push_back({ { found[i].x, found[i].y, found[i].width, found[i].height }, found[i].primary != 0 });
+    if (found)
+        XRRFreeMonitors(found);
+    return lay_out_monitors(monitors, screen);
+}
+
+ScreenSize X11Host::screen_size() const
+{
+    Rect const play_area = current_layout().play_area;
+    return { play_area.width, play_area.height };
+}
 
 void X11Host::handle_pending_events()
 {
@@ -106,12 +142,9 @@ void X11Host::show_window()
 {
     Connection& x = connection();
     Display* display = x.display();
-    XSetWindowAttributes attributes {};
-    attributes.background_pixel = x.pixel(Renderer::black);
-    attributes.override_redirect = True; // above everything, with or without a window manager
-    attributes.event_mask = KeyPressMask | ButtonPressMask | PointerMotionMask | ExposureMask | StructureNotifyMask;
-    m_window = XCreateWindow(display, x.root(), 0, 0, static_cast<unsigned>(x.width()), static_cast<unsigned>(x.height()), 0, x.depth(), InputOutput,
-        x.visual(), CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
+    m_layout = current_layout();
+    m_window = create_black_window(x, m_layout.play_area,
+        KeyPressMask | ButtonPressMask | PointerMotionMask | ExposureMask | StructureNotifyMask | VisibilityChangeMask);
     x.set_title(m_window, std::string(Frmsaver::title));
     Atom const fullscreen = x.atom("_NET_WM_STATE_FULLSCREEN");
     XChangeProperty(display, m_window, x.atom("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char const*>(&fullscreen), 1);
@@ -120,24 +153,145 @@ void X11Host::show_window()
         static_cast<int>(icon.size()));
     m_blank_pointer = create_blank_pointer(x, m_window);
     XDefineCursor(display, m_window, m_blank_pointer);
+    place_covers(m_layout.covers);
+
+    // Other windows that appear or move, and changes of the screen's size.
+    XSelectInput(display, x.root(), SubstructureNotifyMask | StructureNotifyMask);
+    int error_base = 0;
+    if (XRRQueryExtension(display, &m_randr_event_base, &error_base))
+        XRRSelectInput(display, x.root(), RRScreenChangeNotifyMask);
+    else
+        m_randr_event_base = -1;
+
     XMapRaised(display, m_window);
-    grab_input();
+    if (auto const failure = grab_input())
+        throw DisplayError(*failure);
     XFlush(display);
 }
 
-void X11Host::grab_input()
+void X11Host::place_covers(std::vector<Rect> const& areas)
+{
+    destroy_covers();
+    Connection& x = connection();
+    for (Rect const& area : areas) {
+        // Painted by the server from its background; input goes to the grab.
+        Window const cover = create_black_window(x, area, NoEventMask);
+        XDefineCursor(x.display(), cover, m_blank_pointer);
+        XMapRaised(x.display(), cover);
+        m_covers.push_back(cover);
+    }
+}
+
+void X11Host::destroy_covers()
+{
+    for (Window cover : m_covers)
+        XDestroyWindow(m_connection->display(), cover);
+    m_covers.clear();
+}
+
+bool X11Host::is_ours(Window window) const
+{
+    return window == m_window || std::find(m_covers.begin(), m_covers.end(), window) != m_covers.end();
+}
+
+void X11Host::raise_all()
+{
+    Display* display = m_connection->display();
+    for (Window cover : m_covers)
+        XRaiseWindow(display, cover);
+    XRaiseWindow(display, m_window);
+}
+
+void X11Host::follow_screen()
+{
+    // Xlib keeps its own copy of the screen's size; bring it up to date first.
+    MonitorLayout const layout = current_layout();
+    if (layout == m_layout)
+        return;
+    m_layout = layout;
+    Rect const& area = m_layout.play_area;
+    XMoveResizeWindow(m_connection->display(), m_window, area.x, area.y, static_cast<unsigned>(area.width), static_cast<unsigned>(area.height));
+    place_covers(m_layout.covers);
+    raise_all();
+}
+
+std::optional<std::string> X11Host::handle_window_event(XEvent const& event)
+{
+    if (m_window == None)
+        return {};
+    Window const root = m_connection->root();
+    if (m_randr_event_base >= 0 && event.type == m_randr_event_base + RRScreenChangeNotify) {
+        XEvent copy = event;
+        XRRUpdateConfiguration(&copy);
+        follow_screen();
+        return {};
+    }
+    switch (event.type) {
+    case ConfigureNotify:
+        if (event.xconfigure.window == root) {
+            XEvent copy = event;
+            XRRUpdateConfiguration(&copy);
+            follow_screen();
+        } else if (event.xconfigure.event == root && !is_ours(event.xconfigure.window)) {
+            // Another window moved or was restacked, perhaps above ours.
+            raise_all();
+        }
+        break;
+    case MapNotify:
+        if (event.xmap.window == m_window && m_regrab_on_map) {
+            m_regrab_on_map = false;
+            raise_all();
+            return grab_input();
+        }
+        if (event.xmap.event == root && !is_ours(event.xmap.window))
+            raise_all();
+        break;
+    case UnmapNotify:
+        // Another program took the window off the screen: the grabs went with
+        // it. Put it back; the grabs follow once it shows again.
+        if (event.xunmap.window == m_window && event.xunmap.event == m_window) {
+            m_regrab_on_map = true;
+            XMapRaised(m_connection->display(), m_window);
+        }
+        break;
+    case VisibilityNotify:
+        if (event.xvisibility.window == m_window && event.xvisibility.state != VisibilityUnobscured)
+            raise_all();
+        break;
+    default:
+        break;
+    }
+    return {};
+}
+
+std::optional<std::string> X11Host::grab_input()
 {
     // Another client may hold a grab for a moment (a menu that is closing):
-    // try for a short while, then go on with the focus alone.
+    // ask again for a while, as screen lockers do, then give up with a
+    // message rather than run where no input could end the saver.
     Display* display = m_connection->display();
-    for (int attempt = 0; attempt < 20; ++attempt) {
-        if (XGrabKeyboard(display, m_window, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess)
+    bool keyboard = false;
+    bool pointer = false;
+    for (int attempt = 0; attempt < grab_attempts; ++attempt) {
+        if (!keyboard)
+            keyboard = XGrabKeyboard(display, m_window, False, GrabModeAsync, GrabModeAsync, CurrentTime) == GrabSuccess;
+        if (!pointer)
+            pointer = XGrabPointer(display, m_window, False, ButtonPressMask | PointerMotionMask, GrabModeAsync, GrabModeAsync, None, m_blank_pointer,
+                          CurrentTime)
+                == GrabSuccess;
+        if (keyboard && pointer)
             break;
-        timespec const pause { 0, 10'000'000 };
+        timespec const pause { 0, grab_pause_nanoseconds };
         nanosleep(&pause, nullptr);
     }
-    XGrabPointer(display, m_window, False, ButtonPressMask | PointerMotionMask, GrabModeAsync, GrabModeAsync, None, m_blank_pointer, CurrentTime);
     XSetInputFocus(display, m_window, RevertToParent, CurrentTime);
+    if (!keyboard && !pointer)
+        return "another program holds the keyboard and the pointer";
+    if (!keyboard)
+        return "another program holds the keyboard";
+    if (!pointer)
+        return "another program holds the pointer";
+    return {};
 }
 
 void X11Host::unload_window()
@@ -147,6 +301,7 @@ void X11Host::unload_window()
     Display* display = m_connection->display();
     XUngrabPointer(display, CurrentTime);
     XUngrabKeyboard(display, CurrentTime);
+    destroy_covers();
     XDestroyWindow(display, m_window);
     if (m_blank_pointer != None)
         XFreeCursor(display, m_blank_pointer);

@@ -1,19 +1,19 @@
 #pragma once
 
-#include "platform/Host.h"
-#include "platform/TickScheduler.h"
-#include "platform/x11/Connection.h"
+#include "platform/MonitorLayout.h"
 #include "platform/x11/InstanceLock.h"
+#include "platform/x11/X11HostBase.h"
 
-#include <cstdint>
-#include <memory>
 #include <string>
+#include <vector>
 
 namespace qm::x11 {
 
-// The saver's platform on an X11 desktop. The display is opened only when
-// something needs it, so a start that simply ends needs no display at all.
-class X11Host final : public Host {
+// The stand-alone saver's platform on an X11 desktop: a window over the
+// primary monitor that the logo plays in, plain black covers over the other
+// monitors, both grabs, and a window that stays on top and in place while
+// other programs come and go.
+class X11Host final : public X11HostBase {
 public:
     explicit X11Host(std::string argument_text);
     ~X11Host() override;
@@ -23,28 +23,29 @@ public:
     void show_message_box(std::string_view text, std::string_view title, int style) override;
     ScreenSize screen_size() const override;
     void handle_pending_events() override;
+    // Throws DisplayError, naming what holds it, when the keyboard or the
+    // pointer cannot be grabbed within two seconds.
     void show_window() override;
     void unload_window() override;
-    void set_timer(TimerId id, bool enabled, int interval) override { m_scheduler.set(id, enabled, interval, m_now); }
 
-    // Throws DisplayError when the display cannot be opened.
-    Connection& connection() const;
-    bool connected() const { return m_connection != nullptr; }
-    Window window() const { return m_window; }
-    TickScheduler& scheduler() { return m_scheduler; }
-    // The monotonic time of the event being handled, in milliseconds.
-    void set_now(std::int64_t now) { m_now = now; }
+    std::optional<std::string> handle_window_event(XEvent const&) override;
 
 private:
-    void grab_input();
+    MonitorLayout current_layout() const;
+    void follow_screen();
+    void place_covers(std::vector<Rect> const&);
+    void destroy_covers();
+    void raise_all();
+    bool is_ours(Window) const;
+    std::optional<std::string> grab_input();
 
     std::string m_arguments;
     InstanceLock m_lock;
-    mutable std::unique_ptr<Connection> m_connection;
-    Window m_window { None };
     Cursor m_blank_pointer { None };
-    TickScheduler m_scheduler;
-    std::int64_t m_now { 0 };
+    std::vector<Window> m_covers;
+    MonitorLayout m_layout;
+    int m_randr_event_base { -1 };
+    bool m_regrab_on_map { false };
 };
 
 }

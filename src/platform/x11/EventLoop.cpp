@@ -1,0 +1,171 @@
+#include "platform/x11/EventLoop.h"
+
+#include "platform/x11/KeyTable.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <poll.h>
+#include <unistd.h>
+
+namespace qm::x11 {
+
+namespace {
+
+ScreenSize window_size(Connection& connection, Window window)
+{
+    XWindowAttributes attributes {};
+    if (!XGetWindowAttributes(connection.display(), window, &attributes))
+        return {};
+    return { attributes.width, attributes.height };
+}
+
+}
+
+EventLoop::EventLoop(X11HostBase& host, Saver& saver, TerminationSignals const& signals)
+    : m_host(host)
+    , m_saver(saver)
+    , m_size(window_size(host.connection(), host.window()))
+    , m_renderer(m_size)
+    , m_painter(host.connection(), host.window())
+    , m_signals(signals)
+    , m_trace_ticks(std::getenv("QUILVENMOOR_TICK_TRACE") != nullptr)
+{
+    // The window may already differ from the size the saver loaded with
+    // (someone else's window, resized in between).
+    m_saver.resize(m_size);
+}
+
+bool EventLoop::fail(std::string message)
+{
+    m_failure = std::move(message);
+    return false;
+}
+
+EventLoop::Outcome EventLoop::run()
+{
+    Display* display = m_host.connection().display();
+    present();
+    while (m_saver.running()) {
+        if (m_signals.requested())
+            return Outcome::Signalled;
+        while (m_saver.running() && XPending(display)) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (!handle(event))
+                return Outcome::Failed;
+        }
+        if (auto error = m_host.connection().take_error()) {
+            fail(std::move(*error));
+            return Outcome::Failed;
+        }
+        if (!m_saver.running())
+            break;
+        present();
+
+        auto const due = m_host.scheduler().next_due();
+        int timeout = -1;
+        if (due)
+            timeout = static_cast<int>(std::max<std::int64_t>(0, *due - monotonic_milliseconds()));
+        pollfd descriptors[2] = { { m_host.connection().file_descriptor(), POLLIN, 0 }, { m_signals.descriptor(), POLLIN, 0 } };
+        poll(descriptors, m_signals.descriptor() >= 0 ? 2 : 1, timeout);
+        if (m_signals.requested())
+            return Outcome::Signalled;
+        if (descriptors[0].revents & (POLLERR | POLLHUP))
+            XNoOp(display); // lets Xlib notice the lost connection and end the process
+        deliver_due_ticks();
+    }
+    return Outcome::SaverEnded;
+}
+
+void EventLoop::deliver_due_ticks()
+{
+    std::int64_t const now = monotonic_milliseconds();
+    while (m_saver.running()) {
+        auto const id = m_host.scheduler().take_due(now);
+        if (!id)
+            break;
+        deliver_at(now, [&](ClockReading clock) { m_saver.tick(*id, clock); });
+        // A diagnostic for measuring the tick rhythm from outside.
+        if (m_trace_ticks)
+            std::fprintf(stderr, "tick %d %lld\n", static_cast<int>(*id), static_cast<long long>(now));
+    }
+}
+
+template<typename Deliver>
+void EventLoop::deliver_at(std::int64_t now, Deliver&& deliver)
+{
+    m_host.set_now(now);
+    deliver(wall_clock());
+}
+
+bool EventLoop::handle(XEvent& event)
+{
+    std::int64_t const now = monotonic_milliseconds();
+    Window const window = m_host.window();
+    switch (event.type) {
+    case KeyPress: {
+        if (!m_host.takes_input_from(event.xkey.window))
+            return true;
+        KeySym keysym = NoSymbol;
+        char text[8];
+        // XLookupString applies Num Lock, so keypad 1 reads as KP_1 or KP_End.
+        XLookupString(&event.xkey, text, sizeof text, &keysym, nullptr);
+        if (keysym == NoSymbol)
+            keysym = XLookupKeysym(&event.xkey, 0);
+        int const key = virtual_key_for(keysym);
+        deliver_at(now, [&](ClockReading clock) { m_saver.key_down(key, clock); });
+        return true;
+    }
+    case MotionNotify:
+        if (m_host.takes_input_from(event.xmotion.window))
+            deliver_at(now, [&](ClockReading clock) { m_saver.mouse_move(float(event.xmotion.x), float(event.xmotion.y), clock); });
+        return true;
+    case ButtonPress: {
+        if (!m_host.takes_input_from(event.xbutton.window))
+            return true;
+        // Left, middle and right as the handler numbers them; the wheel is no button.
+        int const button = event.xbutton.button == Button1 ? 1 : event.xbutton.button == Button2 ? 4 : event.xbutton.button == Button3 ? 2 : 0;
+        if (button != 0)
+            deliver_at(now, [&](ClockReading clock) { m_saver.mouse_down(button, float(event.xbutton.x), float(event.xbutton.y), clock); });
+        return true;
+    }
+    case Expose:
+        if (event.xexpose.window == window) {
+            if (Frmsaver const* form = m_saver.form())
+                m_painter.execute(m_renderer.redraw(*form, { event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height }), m_renderer);
+            return true;
+        }
+        break;
+    case ConfigureNotify:
+        // The play area is the window's size, whoever changed it.
+        if (event.xconfigure.window == window && (event.xconfigure.width != m_size.width || event.xconfigure.height != m_size.height)) {
+            m_size = { event.xconfigure.width, event.xconfigure.height };
+            m_saver.resize(m_size);
+            m_renderer.resize(m_size);
+        }
+        break;
+    case DestroyNotify:
+        if (event.xdestroywindow.window == window)
+            return fail("the window was destroyed by another program");
+        break;
+    default:
+        break;
+    }
+    if (auto const failure = m_host.handle_window_event(event))
+        return fail(*failure);
+    return true;
+}
+
+void EventLoop::present()
+{
+    Frmsaver const* form = m_saver.form();
+    if (!form)
+        return;
+    m_painter.execute(m_renderer.update(*form), m_renderer);
+    if (m_trace_ticks && !m_presented)
+        std::fprintf(stderr, "frame %lld\n", static_cast<long long>(monotonic_milliseconds()));
+    m_presented = true;
+}
+
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "platform/x11/Painter.h"
+#include "platform/x11/Process.h"
+#include "platform/x11/X11HostBase.h"
+#include "start/Saver.h"
+#include "window/Renderer.h"
+
+#include <optional>
+#include <string>
+
+namespace qm::x11 {
+
+// The one loop of every X11 front end. It waits on the connection and the
+// termination signals with a timeout to the next due tick, translates each
+// native event once (keys through the key table, the pointer in the play
+// area's coordinates), follows the size of the window the saver draws into,
+// and after each round sends the renderer's changes through the painter.
+class EventLoop {
+public:
+    enum class Outcome {
+        SaverEnded, // the saver ended itself: see Saver::ending()
+        Signalled, // SIGTERM, SIGINT or SIGHUP
+        Failed, // the window or the display cannot be used any more: see failure()
+    };
+
+    // The signals are the caller's, set up before the display is opened.
+    EventLoop(X11HostBase&, Saver&, TerminationSignals const&);
+
+    EventLoop(EventLoop const&) = delete;
+    EventLoop& operator=(EventLoop const&) = delete;
+
+    Outcome run();
+    std::string const& failure() const { return m_failure; }
+
+private:
+    template<typename Deliver>
+    void deliver_at(std::int64_t now, Deliver&&);
+    // Returns false when the loop must stop.
+    bool handle(XEvent&);
+    void present();
+    void deliver_due_ticks();
+    bool fail(std::string message);
+
+    X11HostBase& m_host;
+    Saver& m_saver;
+    ScreenSize m_size;
+    Renderer m_renderer;
+    Painter m_painter;
+    TerminationSignals const& m_signals;
+    std::string m_failure;
+    bool m_trace_ticks;
+    bool m_presented { false };
+};
+
+}
