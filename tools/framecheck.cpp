@@ -4,6 +4,7 @@
 //   quilvenmoor-framecheck stray SHOT.png X Y     prints how many pixels outside the box and the banner are not black
 //   quilvenmoor-framecheck banner SHOT.png        prints how many pixels of the banner's text show
 //   quilvenmoor-framecheck label SHOT.png X Y     prints a fingerprint of the clock label's strip in the box at X Y
+//   quilvenmoor-framecheck count SHOT.png RRGGBB  prints how many pixels have that colour, then how many there are
 #include "platform/headless/Png.h"
 #include "window/Assets.h"
 #include "window/Renderer.h"
@@ -94,12 +95,29 @@ int label(Image const& shot, int box_x, int box_y)
     return 0;
 }
 
+int count(Image const& shot, std::string const& colour)
+{
+    char* end = nullptr;
+    unsigned long const wanted = std::strtoul(colour.c_str(), &end, 16);
+    if (colour.size() != 6 || *end != '\0') {
+        std::fprintf(stderr, "a colour is six hexadecimal digits, RRGGBB\n");
+        return 2;
+    }
+    long matching = 0;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x)
+            matching += shot.at(x, y) == static_cast<qm::Pixel>(wanted);
+    }
+    std::printf("%ld %ld\n", matching, static_cast<long>(shot.width()) * shot.height());
+    return 0;
+}
+
 }
 
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: quilvenmoor-framecheck find-logo|stray|banner|label SHOT.png [X Y]\n");
+        std::fprintf(stderr, "usage: quilvenmoor-framecheck find-logo|stray|banner|label|count SHOT.png [X Y | RRGGBB]\n");
         return 2;
     }
     std::string const command = argv[1];
@@ -112,6 +130,8 @@ int main(int argc, char** argv)
         return find_logo(*shot);
     if (command == "banner")
         return banner(*shot);
+    if (command == "count" && argc == 4)
+        return count(*shot, argv[3]);
     if ((command == "stray" || command == "label") && argc == 5) {
         int const x = std::atoi(argv[3]);
         int const y = std::atoi(argv[4]);
