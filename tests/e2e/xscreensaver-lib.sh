@@ -41,8 +41,9 @@ unpack_module() {
     MODULE=$XS_HOME/package/usr/libexec/xscreensaver/quilvenmoor-module
 }
 
-# A private ~/.xscreensaver that names only the module, as its settings file
-# has it (--root), with its standard error kept apart from xscreensaver's.
+# A private ~/.xscreensaver that names only the module, in the line the
+# README gives (the quoted name is what the settings dialog lists), with its
+# standard error kept apart from xscreensaver's.
 write_settings() {
     cat >"$XS_HOME/.xscreensaver" <<SETTINGS
 mode: one
@@ -53,7 +54,7 @@ fade: False
 unfade: False
 dpmsEnabled: False
 timeout: 0:30:00
-programs: $MODULE --root 2>>$XS_HOME/module.err \\n
+programs: "Quilvenmoor" $MODULE --root 2>>$XS_HOME/module.err \\n
 SETTINGS
     : >"$XS_HOME/module.err"
 }
