@@ -25,6 +25,22 @@ quilvenmoor_gzip(${linux_dist}/changelog ${compressed}/changelog.gz)
 add_custom_target(quilvenmoor_compressed_docs ALL
     DEPENDS ${compressed}/quilvenmoor.6.gz ${compressed}/quilvenmoor-module.6.gz ${compressed}/changelog.gz)
 
+# The installed programs are hardened as Debian builds its own: fortified
+# library calls where the optimiser allows them, and relocations resolved and
+# made read-only at start.
+set(hardened quilvenmoor quilvenmoor_x11 quilvenmoor_core)
+if(TARGET quilvenmoor-module)
+    list(APPEND hardened quilvenmoor-module quilvenmoor_module_options)
+endif()
+foreach(target ${hardened})
+    target_compile_definitions(${target} PRIVATE $<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
+endforeach()
+foreach(target quilvenmoor quilvenmoor-module)
+    if(TARGET ${target})
+        target_link_options(${target} PRIVATE -Wl,-z,relro,-z,now)
+    endif()
+endforeach()
+
 install(TARGETS quilvenmoor RUNTIME DESTINATION bin)
 if(TARGET quilvenmoor-module)
     install(TARGETS quilvenmoor-module RUNTIME DESTINATION libexec/xscreensaver)

@@ -123,14 +123,16 @@ modules_left() {
     done
 }
 
-# Finds the whole logo in a screenshot of window $1, trying until $2 seconds
-# have passed since $3 (date +%s%N); sets BOX_X, BOX_Y and SHOT.
+# Finds the logo in a screenshot of window $1, trying until $2 seconds have
+# passed since $3 (date +%s%N); sets BOX_X, BOX_Y, COLUMNS (how many of the
+# logo's columns show: a box that scrolls out over one edge comes back over
+# the other, and the module has no keys to put it back) and SHOT.
 logo_in_window() {
     local window=$1 deadline=$(($3 + $(awk -v s="$2" 'BEGIN { printf "%d", s * 1000000000 }')))
     SHOT="$WORK/window-$window.png"
     while :; do
         import -window "$window" -depth 8 "png:$SHOT" 2>/dev/null
-        if read -r BOX_X BOX_Y < <("$FRAMECHECK" find-logo "$SHOT" 2>/dev/null); then
+        if read -r BOX_X BOX_Y COLUMNS < <("$FRAMECHECK" find-logo-part "$SHOT" 2>/dev/null); then
             return 0
         fi
         [ "$(date +%s%N)" -gt "$deadline" ] && return 1

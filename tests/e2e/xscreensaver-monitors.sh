@@ -38,11 +38,11 @@ while read -r pid window; do
     seen="$seen $monitor"
     # The screenshot of the window is exactly its monitor's area.
     if logo_in_window "$window" 3 "$activated"; then
-        pass "copy $pid shows its whole logo inside the $monitor monitor ($geometry) at $BOX_X,$BOX_Y"
+        pass "copy $pid shows its logo inside the $monitor monitor ($geometry) at $BOX_X,$BOX_Y ($COLUMNS columns)"
         banner=$("$FRAMECHECK" banner "$SHOT")
         [ "$banner" -gt 100 ] && pass "and its banner in that monitor's corner" || fail "the $monitor banner shows $banner pixels"
     else
-        fail "no whole logo inside the $monitor monitor within 3 s"
+        fail "no logo inside the $monitor monitor within 3 s"
     fi
 done <<<"$LAUNCHES"
 [ "$(echo $seen | tr ' ' '\n' | sort | tr '\n' ' ')" = "left right " ] && pass "one copy for each monitor" || fail "monitors covered:$seen"
