@@ -111,7 +111,7 @@ running() { [ -n "$SAVER_PID" ] && kill -0 "$SAVER_PID" 2>/dev/null; }
 # Waits up to $2 seconds for the saver to end; its status goes to EXIT_STATUS.
 ends_within() {
     local limit_ns deadline
-    limit_ns=$(awk -v s="$1" 'BEGIN { printf "%d", s * 1000000000 }')
+    limit_ns=$(awk -v s="$1" 'BEGIN { printf "%.0f", s * 1000000000 }')
     deadline=$(($(date +%s%N) + limit_ns))
     while running; do
         [ "$(date +%s%N)" -gt "$deadline" ] && return 1

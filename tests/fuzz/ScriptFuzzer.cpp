@@ -32,7 +32,7 @@ bool within_budget(std::string const& script)
             if (waited > 10 * 60 * 1000)
                 return false;
         }
-        if (command == "screen") {
+        if (command == "screen" || command == "resize") {
             long long width = 0;
             long long height = 0;
             words >> width >> height;

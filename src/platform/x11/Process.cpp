@@ -19,7 +19,7 @@ bool g_deadline_timer_ready = false;
 volatile sig_atomic_t g_termination_requested = 0;
 
 // How long the clean way out may take before the process ends regardless.
-constexpr long deadline_nanoseconds = 80'000'000;
+constexpr long deadline_nanoseconds = 60'000'000;
 
 void on_termination(int)
 {
