@@ -26,15 +26,18 @@ add_custom_target(quilvenmoor_compressed_docs ALL
     DEPENDS ${compressed}/quilvenmoor.6.gz ${compressed}/quilvenmoor-module.6.gz ${compressed}/changelog.gz)
 
 # The installed programs are hardened as Debian builds its own: fortified
-# library calls where the optimiser allows them, and relocations resolved and
-# made read-only at start.
-set(hardened quilvenmoor quilvenmoor_x11 quilvenmoor_core)
-if(TARGET quilvenmoor-module)
-    list(APPEND hardened quilvenmoor-module quilvenmoor_module_options)
+# library calls where the optimiser allows them (not under the sanitizers,
+# which check those calls their own way), and relocations resolved and made
+# read-only at start.
+if(NOT QUILVENMOOR_SANITIZE AND NOT QUILVENMOOR_FUZZ)
+    set(hardened quilvenmoor quilvenmoor_x11 quilvenmoor_core)
+    if(TARGET quilvenmoor-module)
+        list(APPEND hardened quilvenmoor-module quilvenmoor_module_options)
+    endif()
+    foreach(target ${hardened})
+        target_compile_definitions(${target} PRIVATE $<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
+    endforeach()
 endif()
-foreach(target ${hardened})
-    target_compile_definitions(${target} PRIVATE $<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
-endforeach()
 foreach(target quilvenmoor quilvenmoor-module)
     if(TARGET ${target})
         target_link_options(${target} PRIVATE -Wl,-z,relro,-z,now)
