@@ -81,6 +81,56 @@ sleep 0.3
 left=$(modules_left)
 [ -z "$left" ] && pass "again nothing is left running" || fail "modules left: $left"
 
+# The settings dialog previews the selected saver: it runs the module with
+# its own window id after the --root of the list, in a pane smaller than the box.
+setpriv --reuid="$XS_USER" --regid=nogroup --clear-groups \
+    env -i HOME="$XS_HOME" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin LANG=C.UTF-8 \
+    xscreensaver-settings >"$XS_HOME/settings.log" 2>&1 &
+settings=$!
+preview="" preview_window=""
+for _ in $(seq 150); do
+    for child in $(pgrep -f "^$MODULE .*--window-id" 2>/dev/null); do
+        command=$(tr '\0' ' ' <"/proc/$child/cmdline" 2>/dev/null)
+        case "$command" in
+        *quilvenmoor-module*--window-id*)
+            preview=$child
+            preview_window=${command##*--window-id }
+            preview_window=${preview_window%% *}
+            ;;
+        esac
+    done
+    [ -n "$preview" ] && break
+    sleep 0.1
+done
+if [ -n "$preview" ]; then
+    pass "xscreensaver-settings previews it: $(tr '\0' ' ' <"/proc/$preview/cmdline")"
+    if logo_in_window "$preview_window" 5 "$(date +%s%N)"; then
+        pass "the logo shows in the preview pane ($(xwininfo -id "$preview_window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'))"
+    else
+        fail "no logo in the preview pane $preview_window"
+    fi
+else
+    fail "xscreensaver-settings started no preview of the module: $(head -3 "$XS_HOME/settings.log")"
+fi
+# Closed as a window manager closes it.
+dialog=$(xwininfo -root -children | awk '/"XScreenSaver: / { print $1; exit }')
+title=$(xwininfo -id "$dialog" 2>/dev/null | sed -n 's/.*"\(XScreenSaver: .*\)"$/\1/p')
+[ "$title" = "XScreenSaver: Quilvenmoor Settings" ] && pass "the settings dialog calls it Quilvenmoor ($title)" || fail "the settings dialog's title: '$title'"
+coproc CLOSER { python3 "$(dirname "$0")/xwindow.py" 1 1; }
+read -r _ <&"${CLOSER[0]}"
+echo "close $dialog" >&"${CLOSER[1]}"
+read -r _ <&"${CLOSER[0]}"
+echo quit >&"${CLOSER[1]}"
+for _ in $(seq 50); do kill -0 "$settings" 2>/dev/null || break; sleep 0.1; done
+if kill -0 "$settings" 2>/dev/null; then
+    fail "the settings dialog did not close"
+    kill "$settings" 2>/dev/null
+fi
+wait "$settings" 2>/dev/null
+if [ -n "$preview" ]; then
+    gone_within "$preview" 2 && pass "closing the settings ends the preview" || { fail "the preview outlived the settings dialog"; kill "$preview" 2>/dev/null; }
+fi
+
 [ ! -s "$XS_HOME/module.err" ] && pass "nothing on the module's standard error" || fail "the module wrote: $(head -3 "$XS_HOME/module.err")"
 if grep -q "exited abnormally\|exited unexpectedly.*quilvenmoor\|quilvenmoor.*crashed" "$XS_HOME/log"; then fail "xscreensaver's log: $(grep -m2 abnormally "$XS_HOME/log")"; else pass "xscreensaver's log reports no abnormal exit"; fi
 finish

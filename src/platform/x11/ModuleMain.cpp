@@ -7,9 +7,11 @@
 #include "platform/x11/Process.h"
 #include "start/Saver.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <poll.h>
 #include <vector>
 
 namespace qm::x11 {
@@ -20,6 +22,24 @@ constexpr char const* program_name = "quilvenmoor-module";
 
 void report(std::string const& message) { std::fprintf(stderr, "%s: %s\n", program_name, message.c_str()); }
 
+// A framework may take its window away a moment before its SIGTERM arrives
+// (a settings dialog closing its preview does). A signal within this grace
+// ends the module as quietly as one that came first.
+constexpr int signal_grace_milliseconds = 250;
+
+bool signal_follows(TerminationSignals const& signals)
+{
+    std::int64_t const deadline = monotonic_milliseconds() + signal_grace_milliseconds;
+    while (!signals.requested()) {
+        std::int64_t const left = deadline - monotonic_milliseconds();
+        if (left <= 0)
+            return false;
+        pollfd descriptor { signals.descriptor(), POLLIN, 0 };
+        poll(&descriptor, 1, static_cast<int>(left));
+    }
+    return true;
+}
+
 int run(ModuleOptions const& options, TerminationSignals const& signals)
 {
     ModuleHost host(options.target, options.window_id);
@@ -29,9 +49,11 @@ int run(ModuleOptions const& options, TerminationSignals const& signals)
     if (saver.running()) {
         EventLoop loop(host, saver, signals);
         if (loop.run() == EventLoop::Outcome::Failed) {
-            // A framework sends SIGTERM and then takes its window away; what
-            // fails after the signal is no fault of the module's.
+            // What fails around a framework's SIGTERM (its window taken away
+            // just before or after it) is no fault of the module's.
             if (signals.requested() || host.closed_by_user())
+                return 0;
+            if (!host.owns_window() && signal_follows(signals))
                 return 0;
             report(loop.failure());
             return 1;
