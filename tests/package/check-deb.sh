@@ -43,6 +43,10 @@ expect_entry -rw-r--r-- usr/share/xscreensaver/config/quilvenmoor-module.xml
 expect_entry -rw-r--r-- usr/share/man/man6/quilvenmoor.6.gz
 expect_entry -rw-r--r-- usr/share/man/man6/quilvenmoor-module.6.gz
 expect_entry -rw-r--r-- usr/share/doc/quilvenmoor/copyright
+# Nothing else: no tools, tests or libraries of the build.
+files=$(echo "$listing" | awk '$1 !~ /^d/ { print $6 }' | LC_ALL=C sort | tr '\n' ' ')
+expected="./usr/bin/quilvenmoor ./usr/libexec/xscreensaver/quilvenmoor-module ./usr/share/doc/quilvenmoor/changelog.gz ./usr/share/doc/quilvenmoor/copyright ./usr/share/man/man6/quilvenmoor-module.6.gz ./usr/share/man/man6/quilvenmoor.6.gz ./usr/share/xscreensaver/config/quilvenmoor-module.xml "
+[ "$files" = "$expected" ] && pass "the package holds exactly its seven files" || fail "the package holds: $files"
 others=$(echo "$listing" | grep -v " root/root " | head -3)
 [ -z "$others" ] && pass "everything belongs to root" || fail "not owned by root: $others"
 loose=$(echo "$listing" | awk '$1 ~ /^d/ && $1 != "drwxr-xr-x"' | head -3)
