@@ -161,12 +161,12 @@ received() { [ -n "$TRACING" ] && echo "$(grep -c 'Event KeyPress' "$work/xtrace
 # Xwayland has taken that keymap in is lost, so it pauses first.
 type_key() { as_user wtype -s 300 -P "$1" -s 100 -p "$1" -s 300; }
 
-# Looks for the whole logo in screenshots of the output for up to 12 s (the
-# box may be off the screen for part of a pass).
+# Looks for the whole logo in screenshots of the output (of the one named,
+# if any) for up to 12 s: the box may be off the screen for part of a pass.
 find_logo() {
     [ -x "$framecheck" ] || { echo "not checked (no $framecheck)"; return; }
     for _ in $(seq 60); do
-        as_user grim "$work/shot.png"
+        as_user grim ${1:+-o "$1"} "$work/shot.png"
         if logo=$("$framecheck" find-logo "$work/shot.png" 2>/dev/null); then
             echo "the saver's logo shows, box at $logo"
             return
@@ -255,13 +255,12 @@ start_saver
 # The saver's window is titled; the covers of other monitors are not.
 echo "windows on the screen: $(as_user xwininfo -root -children | sed -n 's/^ *0x[0-9a-f]* \(.*\): ().*  \([0-9]*x[0-9]*+-*[0-9]*+-*[0-9]*\) .*/\1 \2/p' | paste -sd ';')"
 sleep 2
-for output in HEADLESS-1 HEADLESS-2; do
-    as_user grim -o "$output" "$work/$output.png"
-    if logo=$("$framecheck" find-logo "$work/$output.png" 2>/dev/null); then
-        echo "$output: logo at $logo"
-    else
-        echo "$output: no logo; $(convert "$work/$output.png" -format '%[fx:mean==0?1:0]' info: 2>/dev/null | sed 's/1/all black/;s/0/not all black/')"
-    fi
-done
+echo "HEADLESS-1: $(find_logo HEADLESS-1)"
+as_user grim -o HEADLESS-2 "$work/HEADLESS-2.png"
+if logo=$("$framecheck" find-logo "$work/HEADLESS-2.png" 2>/dev/null); then
+    echo "HEADLESS-2: logo at $logo"
+else
+    echo "HEADLESS-2: no logo; $(convert "$work/HEADLESS-2.png" -format '%[fx:mean==0?1:0]' info: 2>/dev/null | sed 's/1/all black/;s/0/not all black/')"
+fi
 stop_saver
 exit 0
