@@ -11,7 +11,7 @@ WIN64_BUILD ?= build-win64
 
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build windows sanitize fuzz run test bench dist clean font
+.PHONY: all deps build windows sanitize fuzz run test bench dist deb clean font
 
 all: build
 
@@ -71,6 +71,10 @@ dist: windows
 	sed 's/\r*$$/\r/' dist/INSTALL.txt > $(BUILD)/dist/Quilvenmoor/INSTALL.txt
 	cd $(BUILD)/dist && cmake -E tar cf Quilvenmoor-1.41.zip --format=zip Quilvenmoor
 	@echo "Written: $(BUILD)/dist/Quilvenmoor-1.41.zip"
+
+# The Debian package of the Linux programs: build/quilvenmoor_1.41_<arch>.deb.
+deb: build
+	cd $(BUILD) && cpack -G DEB
 
 # Regenerates the built-in font (needs libfreetype-dev and fonts-dejavu-core).
 font:

@@ -2,7 +2,8 @@
 """What the saver costs on a real X server, measured from outside.
 
 On a private Xvfb at 1920x1080x24 it runs `quilvenmoor /S` in scroll mode and
-in bounce mode and reports, over 20 s after 3 s of start-up: CPU of the saver
+in bounce mode, and `quilvenmoor-module --root` drawing into the 1920x1080
+root window (scroll mode: a framework's window takes no keys), and reports, over 20 s after 3 s of start-up: CPU of the saver
 and of the X server (from /proc/PID/schedstat, in nanoseconds), peak resident memory, context switches a
 second, X requests and round trips per tick and the tick intervals (from the
 timestamps and contents of its socket writes under strace), X errors, the
@@ -62,13 +63,7 @@ class Display:
     """A private Xvfb, and an XTEST connection to press keys without a helper process."""
 
     def __init__(self):
-        read_end, write_end = os.pipe()
-        self.server = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1920x1080x24", "-nolisten", "tcp", "-noreset"],
-            pass_fds=[write_end], stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        number = os.read(read_end, 16).decode().strip()
-        os.close(read_end)
+        self.server, number = self.start_server()
         self.name = f":{number}"
         os.environ["DISPLAY"] = self.name
         x11 = ctypes.cdll.LoadLibrary(ctypes.util.find_library("X11") or "libX11.so.6")
@@ -88,6 +83,32 @@ class Display:
         if not self.connection:
             raise RuntimeError(f"cannot open the display {self.name}")
 
+    @staticmethod
+    def start_server():
+        """Xvfb on a display of its own choosing. A server whose lock file has
+        gone (removed by someone else) makes Xvfb choose its number, fail to
+        listen there and end: then take a number with no socket and no lock."""
+        arguments = ["-screen", "0", "1920x1080x24", "-nolisten", "tcp", "-noreset"]
+        read_end, write_end = os.pipe()
+        server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end)] + arguments, pass_fds=[write_end], stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        number = os.read(read_end, 16).decode().strip()
+        os.close(read_end)
+        time.sleep(0.3)
+        if server.poll() is None:
+            return server, number
+        for candidate in range(60, 200):
+            if os.path.exists(f"/tmp/.X11-unix/X{candidate}") or os.path.exists(f"/tmp/.X{candidate}-lock"):
+                continue
+            server = subprocess.Popen(["Xvfb", f":{candidate}"] + arguments, stderr=subprocess.DEVNULL)
+            for _ in range(100):
+                if os.path.exists(f"/tmp/.X11-unix/X{candidate}") or server.poll() is not None:
+                    break
+                time.sleep(0.02)
+            if server.poll() is None:
+                return server, str(candidate)
+        raise RuntimeError("cannot start Xvfb")
+
     def press(self, keysym):
         code = self.x11.XKeysymToKeycode(self.connection, keysym)
         self.xtst.XTestFakeKeyEvent(self.connection, code, 1, 0)
@@ -106,6 +127,41 @@ class Display:
 
 
 XK_ESCAPE = 0xFF1B
+
+
+def saver_command(build, program):
+    """The stand-alone saver, or the module in the root window (as xscreensaver
+    runs it, but with the whole screen as its window)."""
+    if program == "module":
+        return [os.path.join(build, "quilvenmoor-module"), "--root"]
+    return [os.path.join(build, "quilvenmoor"), "/S"]
+
+
+def wait_until_shown(display, program):
+    """The saver's window appears; the module has none of its own, so give it a moment."""
+    if program == "module":
+        time.sleep(0.5)
+        return
+    while not display.has_window("Screen saver"):
+        time.sleep(0.01)
+
+
+def stop(display, process, program):
+    """A dismissing key ends the saver; the module, whose window takes no keys,
+    ends on SIGTERM (sent to the program itself when strace runs it)."""
+    if program != "module":
+        display.press(XK_ESCAPE)
+        return
+    try:
+        with open(f"/proc/{process.pid}/task/{process.pid}/children") as children:
+            traced = [int(pid) for pid in children.read().split()]
+    except OSError:
+        traced = []
+    if os.path.basename(process.args[0]) == "strace" and traced:
+        for pid in traced:
+            os.kill(pid, signal.SIGTERM)
+    else:
+        process.terminate()
 XK_Q = 0x71
 XK_S = 0x73
 
@@ -129,10 +185,10 @@ def resources(pids, server_pid, seconds):
     return own, server, context
 
 
-def measure_saver(build, mode, seconds):
+def measure_saver(build, mode, seconds, program="saver"):
     display = Display()
     time.sleep(0.5)  # a server that has settled, as a desktop's is
-    saver = [os.path.join(build, "quilvenmoor"), "/S"]
+    saver = saver_command(build, program)
     # The saver's diagnostic line "frame T" gives the moment its first frame
     # was sent, on the same monotonic clock as ours.
     started = time.monotonic()
@@ -152,7 +208,7 @@ def measure_saver(build, mode, seconds):
     own, server, context = resources([process.pid], display.server.pid, seconds)
     peak = status_field(process.pid, "VmHWM")
     pressed = time.monotonic()
-    display.press(XK_ESCAPE)
+    stop(display, process, program)
     process.wait()
     dismissed = time.monotonic() - pressed
     drain.join(timeout=2)
@@ -160,7 +216,7 @@ def measure_saver(build, mode, seconds):
     display.close()
     result = {"cpu_saver": own / seconds * 100, "cpu_server": server / seconds * 100, "rss_kb": peak,
               "switches": context, "dismiss_ms": dismissed * 1000, "x_errors": errors}
-    result.update(trace_saver(build, mode))
+    result.update(trace_saver(build, mode, program=program))
     # The strace run's first frame is slowed by strace; this one is seen on the screen.
     result["first_frame_traced_ms"] = result["first_frame_ms"]
     result["first_frame_ms"] = first_frame
@@ -208,20 +264,19 @@ def requests_in(writes):
     return requests
 
 
-def trace_saver(build, mode, seconds=8):
+def trace_saver(build, mode, seconds=8, program="saver"):
     """First frame, ticks and requests, from the saver's socket writes under strace."""
     display = Display()
     log = tempfile.mktemp(suffix=".strace")
-    saver = [os.path.join(build, "quilvenmoor"), "/S"]
+    saver = saver_command(build, program)
     process = subprocess.Popen(["strace", "-ttt", "-xx", "-s", "1000000", "-e", "trace=execve,writev,write,sendmsg,read,recvmsg,recvfrom",
                                 "-o", log] + saver, stderr=subprocess.DEVNULL)
-    while not display.has_window("Screen saver"):
-        time.sleep(0.01)
+    wait_until_shown(display, program)
     time.sleep(1.5)
     if mode == "bounce":
         switch_to_bounce(display)
     time.sleep(seconds)
-    display.press(XK_ESCAPE)
+    stop(display, process, program)
     process.wait()
     display.close()
 
@@ -328,6 +383,10 @@ def main():
         result = measure_saver(arguments.build, mode, seconds)
         rows.append((f"quilvenmoor /S, {mode} mode", result))
         print(f"{mode}: " + ", ".join(f"{key} {value:.2f}" for key, value in result.items()), flush=True)
+    if os.path.exists(os.path.join(arguments.build, "quilvenmoor-module")):
+        result = measure_saver(arguments.build, "scroll", seconds, program="module")
+        rows.append(("quilvenmoor-module --root, 1920x1080", result))
+        print("module: " + ", ".join(f"{key} {value:.2f}" for key, value in result.items()), flush=True)
     peers = {}
     for name in ("deco", "noseguy"):
         result = measure_peer(name, seconds)
@@ -350,9 +409,16 @@ def main():
               f"{r.get('drift_ms', float('nan')):.1f} | {r.get('first_frame_ms', float('nan')):.0f} | {r.get('dismiss_ms', float('nan')):.0f} |")
     if peers:
         cheaper = min(p["cpu_saver"] + p["cpu_server"] for p in peers.values())
-        for name, r in rows[:2]:
+        for name, r in rows:
+            if not name.startswith("quilvenmoor"):
+                continue
             ratio = f"{(r['cpu_saver'] + r['cpu_server']) / cheaper:.2f}" if cheaper > 0 else "n/a (the peers used no measurable CPU)"
             print(f"ratio of {name} to the cheaper peer: {ratio}")
+    module = next((r for name, r in rows if name.startswith("quilvenmoor-module")), None)
+    if module:
+        saver = rows[0][1]
+        print(f"module against quilvenmoor /S (scroll mode): CPU {(module['cpu_saver'] + module['cpu_server']) / max(1e-9, saver['cpu_saver'] + saver['cpu_server']):.2f} times, "
+              f"peak RSS {module['rss_kb'] / max(1, saver['rss_kb']):.2f} times, requests a tick {module['requests_per_tick']:.1f} against {saver['requests_per_tick']:.1f}")
     if wine:
         print(f"Windows .scr under Wine (64-bit): saver {wine['cpu_seconds_saver']:.2f} CPU-s per {seconds:.0f} s, Wine's own processes "
               f"{wine['cpu_seconds_wine']:.2f} CPU-s, X server {wine['cpu_server']:.2f} %, peak RSS {wine['rss_kb'] / 1024:.1f} MB, "

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -138,6 +139,34 @@ TEST(Banner, ShowsTheBirthdayGreetingOnlyOnTwelfthMay)
     EXPECT_LT(birthday.form().Birthday.Width(), normal.form().Birthday.Width());
     EXPECT_EQ(birthday.form().Birthday.Left(), 8);
     EXPECT_EQ(birthday.form().Birthday.Top(), 8);
+}
+
+TEST(Banner, TheCreditsLineCoversEightTo309ByEightTo20)
+{
+    Harness harness;
+    harness.start();
+    Label const& banner = harness.form().Birthday;
+    EXPECT_EQ(banner.Width(), 302);
+    EXPECT_EQ(banner.Height(), 13);
+    // The greeting takes its width from the same glyph advances.
+    Harness birthday({ 1024, 768 }, ClockReading({ 2024, 5, 12 }, 0));
+    birthday.start();
+    EXPECT_EQ(birthday.form().Birthday.Width(), 126);
+
+    // Far from the box, so that only the banner and the bare surface are hit.
+    harness.form().picScreenSaver.set_Left(600);
+    harness.form().picScreenSaver.set_Top(400);
+    Frmsaver const& form = harness.form();
+    for (auto [x, y] : { std::pair { 8.0f, 8.0f }, { 309.0f, 8.0f }, { 8.0f, 20.0f }, { 309.9f, 20.9f } })
+        EXPECT_EQ(form.hit_test(x, y), HitTarget::Banner) << x << "," << y;
+    for (auto [x, y] : { std::pair { 7.9f, 8.0f }, { 310.0f, 8.0f }, { 8.0f, 7.9f }, { 8.0f, 21.0f }, { 310.0f, 21.0f } })
+        EXPECT_EQ(form.hit_test(x, y), HitTarget::Form) << x << "," << y;
+
+    // A press on the banner's last column keeps the saver; one column further ends it.
+    EXPECT_EQ(harness.press(1, 309, 14), HitTarget::Banner);
+    EXPECT_TRUE(harness.saver.running());
+    EXPECT_EQ(harness.press(1, 310, 14), HitTarget::Form);
+    EXPECT_TRUE(harness.ended_by_user());
 }
 
 TEST(Banner, HidesOnceAfterTwoSecondsAndLeavesTheClockAlone)

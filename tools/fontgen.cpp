@@ -3,11 +3,21 @@
 // The glyph outlines come from the DejaVu Sans Bold typeface (its notice is in
 // assets/FONT-NOTICE.txt); the rendering is hinted for 1:1 display.
 //
+// Advance widths follow two spacing rules on top of the hinted advance, so
+// that a line of text keeps the width the typeface was designed for:
+// - hinting may snap an advance to the pixel grid, but never below the
+//   design advance rounded to the nearest pixel (m is 12.5 pixels wide by
+//   design, hinted to 12);
+// - a glyph whose ink runs from the first column of its cell to the last
+//   (V, v) gets one blank column after it, so it never fuses with the glyph
+//   that follows.
+//
 // Build and run by hand (needs libfreetype-dev and fonts-dejavu-core):
 //   make font   (or: tools/fontgen > assets/font-glyphs.inc after building it with freetype2)
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -45,7 +55,9 @@ int main(int argc, char** argv)
         if (FT_Load_Char(face, code, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME))
             fail("cannot render a glyph");
         FT_GlyphSlot slot = face->glyph;
-        int advance = static_cast<int>((slot->advance.x + 32) >> 6);
+        int const hinted_advance = static_cast<int>((slot->advance.x + 32) >> 6);
+        int const design_advance = static_cast<int>((slot->linearHoriAdvance + 0x8000) >> 16);
+        int advance = std::max(hinted_advance, design_advance);
         std::vector<unsigned> rows(line_height, 0);
         FT_Bitmap const& bitmap = slot->bitmap;
         // A glyph that reaches left of its origin (J, j) is moved right by the overhang.
@@ -67,6 +79,12 @@ int main(int argc, char** argv)
                     advance = column + 1;
             }
         }
+        unsigned ink = 0;
+        for (unsigned bits : rows)
+            ink |= bits;
+        bool const fills_its_cell = (ink & 1u) && ((ink >> (advance - 1)) & 1u);
+        if (fills_its_cell)
+            ++advance;
         std::printf("// '%c'\n", code == '\\' ? '/' : code);
         for (unsigned bits : rows) {
             std::string art;

@@ -1,13 +1,17 @@
 // Looks at screenshots of the saver for the end-to-end tests.
 //
 //   quilvenmoor-framecheck find-logo SHOT.png     prints "X Y", the logo box's outer corner, if the whole logo shows
+//   quilvenmoor-framecheck find-logo-part SHOT.png  the same where the picture's left or right edge may cut the logo
+//                                                 (at least 64 columns showing); prints "X Y COLUMNS"
 //   quilvenmoor-framecheck stray SHOT.png X Y     prints how many pixels outside the box and the banner are not black
 //   quilvenmoor-framecheck banner SHOT.png        prints how many pixels of the banner's text show
 //   quilvenmoor-framecheck label SHOT.png X Y     prints a fingerprint of the clock label's strip in the box at X Y
+//   quilvenmoor-framecheck count SHOT.png RRGGBB  prints how many pixels have that colour, then how many there are
 #include "platform/headless/Png.h"
 #include "window/Assets.h"
 #include "window/Renderer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -53,6 +57,47 @@ int find_logo(Image const& shot)
     return 1;
 }
 
+// The logo at column x (which may lie outside the picture), compared in its
+// columns first..last that the picture shows.
+bool logo_columns_at(Image const& shot, Image const& logo, int x, int y, int first, int last)
+{
+    for (int row = 0; row < logo.height(); ++row) {
+        qm::Pixel const* a = shot.row(y + row);
+        qm::Pixel const* b = logo.row(row);
+        for (int column = first; column < last; ++column) {
+            if (a[x + column] != b[column])
+                return false;
+        }
+    }
+    return true;
+}
+
+int find_logo_part(Image const& shot)
+{
+    // A box that scrolls goes out over one edge and comes back over the
+    // other; part of the logo is enough to know where the box is.
+    constexpr int least_columns = 64;
+    Image const logo = qm::decode_bitmap(qm::assets::logo_bitmap());
+    int const probe_row = logo.height() / 2;
+    qm::Pixel const* probe = logo.row(probe_row);
+    for (int y = 0; y + logo.height() <= shot.height(); ++y) {
+        qm::Pixel const* row = shot.row(y + probe_row);
+        for (int x = least_columns - logo.width(); x + least_columns <= shot.width(); ++x) {
+            int const first = std::max(0, -x);
+            int const last = std::min(logo.width(), shot.width() - x);
+            int const middle = (first + last) / 2;
+            if (row[x + first] != probe[first] || row[x + middle] != probe[middle] || row[x + last - 1] != probe[last - 1])
+                continue;
+            if (logo_columns_at(shot, logo, x, y, first, last)) {
+                std::printf("%d %d %d\n", x - frame, y - frame, last - first);
+                return 0;
+            }
+        }
+    }
+    std::fprintf(stderr, "the logo is not in the picture\n");
+    return 1;
+}
+
 int stray(Image const& shot, int box_x, int box_y)
 {
     qm::Rect const box { box_x, box_y, 284, 325 };
@@ -94,12 +139,29 @@ int label(Image const& shot, int box_x, int box_y)
     return 0;
 }
 
+int count(Image const& shot, std::string const& colour)
+{
+    char* end = nullptr;
+    unsigned long const wanted = std::strtoul(colour.c_str(), &end, 16);
+    if (colour.size() != 6 || *end != '\0') {
+        std::fprintf(stderr, "a colour is six hexadecimal digits, RRGGBB\n");
+        return 2;
+    }
+    long matching = 0;
+    for (int y = 0; y < shot.height(); ++y) {
+        for (int x = 0; x < shot.width(); ++x)
+            matching += shot.at(x, y) == static_cast<qm::Pixel>(wanted);
+    }
+    std::printf("%ld %ld\n", matching, static_cast<long>(shot.width()) * shot.height());
+    return 0;
+}
+
 }
 
 int main(int argc, char** argv)
 {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: quilvenmoor-framecheck find-logo|stray|banner|label SHOT.png [X Y]\n");
+        std::fprintf(stderr, "usage: quilvenmoor-framecheck find-logo|find-logo-part|stray|banner|label|count SHOT.png [X Y | RRGGBB]\n");
         return 2;
     }
     std::string const command = argv[1];
@@ -110,8 +172,12 @@ int main(int argc, char** argv)
     }
     if (command == "find-logo")
         return find_logo(*shot);
+    if (command == "find-logo-part")
+        return find_logo_part(*shot);
     if (command == "banner")
         return banner(*shot);
+    if (command == "count" && argc == 4)
+        return count(*shot, argv[3]);
     if ((command == "stray" || command == "label") && argc == 5) {
         int const x = std::atoi(argv[3]);
         int const y = std::atoi(argv[4]);

@@ -3,6 +3,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xproto.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,7 +15,8 @@ namespace {
 
 int on_io_error(Display*)
 {
-    std::fprintf(stderr, "quilvenmoor: lost the connection to the X display\n");
+    // Named by the running program, as the saver and the module share this.
+    std::fprintf(stderr, "%s: lost the connection to the X display\n", program_invocation_short_name);
     std::_Exit(1);
 }
 

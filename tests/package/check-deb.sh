@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# The Debian package as a user installs it: its files, owners and modes,
+# Depends computed from the binaries, manual pages that render cleanly, the
+# settings file xscreensaver reads, and lintian (errors fail; warnings are
+# listed).
+# Usage: check-deb.sh PACKAGE_FOLDER
+set -u
+folder=$1
+PASSED=0
+FAILED=0
+pass() { PASSED=$((PASSED + 1)); echo "ok: $*"; }
+fail() { FAILED=$((FAILED + 1)); echo "FAILED: $*"; }
+
+deb=$(ls "$folder"/quilvenmoor_1.41_*.deb 2>/dev/null | head -n 1)
+if [ -z "$deb" ]; then
+    echo "FAILED: no package in $folder"
+    exit 1
+fi
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+[ "$(dpkg-deb -f "$deb" Package)" = quilvenmoor ] && pass "package name" || fail "package name $(dpkg-deb -f "$deb" Package)"
+[ "$(dpkg-deb -f "$deb" Version)" = 1.41 ] && pass "version 1.41" || fail "version $(dpkg-deb -f "$deb" Version)"
+depends=$(dpkg-deb -f "$deb" Depends)
+case "$depends" in
+*libx11-6*libc6* | *libc6*libx11-6*) pass "Depends names the libraries the binaries use: $depends" ;;
+*) fail "Depends: $depends" ;;
+esac
+
+# Every file with the owner and mode a package needs.
+listing=$(dpkg-deb -c "$deb")
+expect_entry() {
+    local mode=$1 path=$2
+    if echo "$listing" | grep -Eq "^$mode root/root .* \./$path\$"; then
+        pass "$path ($mode root/root)"
+    else
+        fail "$path is missing or wrong: $(echo "$listing" | grep " ./$path\$")"
+    fi
+}
+expect_entry -rwxr-xr-x usr/bin/quilvenmoor
+expect_entry -rwxr-xr-x usr/libexec/xscreensaver/quilvenmoor-module
+expect_entry -rw-r--r-- usr/share/xscreensaver/config/quilvenmoor-module.xml
+expect_entry -rw-r--r-- usr/share/man/man6/quilvenmoor.6.gz
+expect_entry -rw-r--r-- usr/share/man/man6/quilvenmoor-module.6.gz
+expect_entry -rw-r--r-- usr/share/doc/quilvenmoor/copyright
+# Nothing else: no tools, tests or libraries of the build.
+files=$(echo "$listing" | awk '$1 !~ /^d/ { print $6 }' | LC_ALL=C sort | tr '\n' ' ')
+expected="./usr/bin/quilvenmoor ./usr/libexec/xscreensaver/quilvenmoor-module ./usr/share/doc/quilvenmoor/changelog.gz ./usr/share/doc/quilvenmoor/copyright ./usr/share/man/man6/quilvenmoor-module.6.gz ./usr/share/man/man6/quilvenmoor.6.gz ./usr/share/xscreensaver/config/quilvenmoor-module.xml "
+[ "$files" = "$expected" ] && pass "the package holds exactly its seven files" || fail "the package holds: $files"
+others=$(echo "$listing" | grep -v " root/root " | head -3)
+[ -z "$others" ] && pass "everything belongs to root" || fail "not owned by root: $others"
+loose=$(echo "$listing" | awk '$1 ~ /^d/ && $1 != "drwxr-xr-x"' | head -3)
+[ -z "$loose" ] && pass "every folder is drwxr-xr-x" || fail "folders: $loose"
+
+dpkg-deb -x "$deb" "$work/root"
+for program in usr/bin/quilvenmoor usr/libexec/xscreensaver/quilvenmoor-module; do
+    if [ ! -f "$work/root/$program" ] || file "$work/root/$program" | grep -q "not stripped"; then fail "$program is missing or not stripped"; else pass "$program is stripped"; fi
+done
+for page in quilvenmoor quilvenmoor-module; do
+    gz="$work/root/usr/share/man/man6/$page.6.gz"
+    # gzip -9n: no name flag, no time stamp, and "best compression" in the header.
+    if [ "$(od -An -tx1 -j3 -N6 "$gz" | tr -d ' \n')" = 000000000002 ]; then pass "$page.6.gz is gzip -9n"; else fail "$page.6.gz header $(od -An -tx1 -N10 "$gz")"; fi
+    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$gz" 2>&1 >/dev/null)
+    [ -z "$warnings" ] && pass "man page $page renders without warnings" || fail "man page $page: $warnings"
+done
+# xscreensaver's settings dialog lists the module by the label in its settings file.
+python3 - "$work/root/usr/share/xscreensaver/config/quilvenmoor-module.xml" <<'PYTHON' && pass "the settings file names the module, its label and --root" || fail "the settings file"
+import sys, xml.etree.ElementTree as tree
+root = tree.parse(sys.argv[1]).getroot()
+assert root.tag == "screensaver", root.tag
+assert root.get("name") == "quilvenmoor-module", root.get("name")
+assert root.get("_label") == "Quilvenmoor", root.get("_label")
+assert [c.get("arg") for c in root.iter("command")] == ["--root"]
+assert len(root.findtext("_description").split()) > 20
+PYTHON
+# The packaged module starts and knows its options.
+"$work/root/usr/libexec/xscreensaver/quilvenmoor-module" --help | grep -q -- --window-id && pass "the packaged module prints its usage" || fail "the packaged module's --help"
+
+# lintian: an error fails; warnings are shown for the record. It warns
+# about running as root, which is no finding about the package.
+lintian_out=$(lintian --no-tag-display-limit "$deb" 2>&1 | grep -v "running with root privileges")
+errors=$(echo "$lintian_out" | grep -c "^E:")
+warnings=$(echo "$lintian_out" | grep "^W:")
+[ -n "$warnings" ] && echo "lintian warnings:" && echo "$warnings"
+[ "$errors" = 0 ] && pass "lintian reports no errors" || fail "lintian: $(echo "$lintian_out" | grep '^E:')"
+
+echo "$PASSED passed, $FAILED failed"
+[ "$FAILED" -eq 0 ]
