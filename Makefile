@@ -45,10 +45,11 @@ fuzz: deps
 run: build
 	tools/run-saver.sh $(BUILD)
 
-test: build windows sanitize fuzz
+test: build windows sanitize fuzz dist
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 	ctest --test-dir $(WIN64_BUILD) --output-on-failure -j $(JOBS)
 	ctest --test-dir $(WIN32_BUILD) --output-on-failure -j $(JOBS)
+	tests/dist-check.sh $(BUILD)/dist/Quilvenmoor-1.41.zip
 
 # Figures, not pass or fail: the core under Google Benchmark, the 48-hour
 # soak, and the real window on a private X server beside two X screen savers
@@ -61,12 +62,13 @@ bench: windows
 	$(BUILD)/quilvenmoor-soak 48
 	python3 bench/window.py $(BUILD) --scr $(WIN64_BUILD)/Quilvenmoor.scr
 
-# A zip for Windows users: both screen savers and how to install them.
+# A zip for Windows users: both screen savers and how to install them, the
+# latter with Windows line endings whatever the checkout did to the file.
 dist: windows
 	rm -rf $(BUILD)/dist && mkdir -p $(BUILD)/dist/Quilvenmoor/64-bit
 	cp $(WIN32_BUILD)/Quilvenmoor.scr $(BUILD)/dist/Quilvenmoor/
 	cp $(WIN64_BUILD)/Quilvenmoor.scr $(BUILD)/dist/Quilvenmoor/64-bit/
-	cp dist/INSTALL.txt $(BUILD)/dist/Quilvenmoor/
+	sed 's/\r*$$/\r/' dist/INSTALL.txt > $(BUILD)/dist/Quilvenmoor/INSTALL.txt
 	cd $(BUILD)/dist && cmake -E tar cf Quilvenmoor-1.41.zip --format=zip Quilvenmoor
 	@echo "Written: $(BUILD)/dist/Quilvenmoor-1.41.zip"
 

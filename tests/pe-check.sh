@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks a built screen saver file: a GUI-subsystem PE of the expected machine
-# type, with its icon, version and manifest resources, that imports nothing
-# but system DLLs.
+# type, with its icon, version, name and manifest resources, that imports
+# nothing but system DLLs and carries no debug information or symbols.
 #
 # Usage: pe-check.sh FILE.scr OBJDUMP pei-i386|pei-x86-64
 set -u
@@ -23,5 +23,16 @@ check "an icon and its group (types 3 and 14)" 'echo " $resources" | grep -q " 3
 check "version information (type 16)" 'echo " $resources" | grep -q " 10 "'
 check "a manifest (type 24)" 'echo " $resources" | grep -q " 18 "'
 check "version 1.41 named in the file" 'LC_ALL=C grep -q -a "1.41" <(strings -el "$file")'
+
+facts=$(python3 "$(dirname "$0")/pe-facts.py" "$file") || { echo "FAILED: the file could not be read"; exit 1; }
+fact() { echo "$facts" | sed -n "s/^$1=//p"; }
+check "string 1 is the saver's name ($(fact string1))" '[ "$(fact string1)" = Quilvenmoor ]'
+check "no symbol table ($(fact symbols) symbols)" '[ "$(fact symbols)" = 0 ]'
+check "no debug sections" '! echo "$facts" | grep -q -E "^section=(\.debug|/)"'
+check "per-monitor DPI awareness, newest form ($(fact manifest.dpiAwareness))" '[ "$(fact manifest.dpiAwareness)" = "PerMonitorV2, PerMonitor" ]'
+check "per-monitor DPI awareness, older form ($(fact manifest.dpiAware))" '[ "$(fact manifest.dpiAware)" = true/pm ]'
+check "common controls 6" '[ "$(fact manifest.dependency)" = "Microsoft.Windows.Common-Controls 6.0.0.0" ]'
+supported="{1f676c76-80e1-4239-95bb-83d0f6d0da78} {35138b9a-5d96-4fbd-8e2d-a2440225f93a} {4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38} {8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a} "
+check "the supported systems, 7 to 10" '[ "$(fact manifest.supportedOS | sort | tr "\n" " ")" = "$supported" ]'
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -7,7 +7,7 @@ start_saver
 
 for key in space Return a s Left Up Right Down F2 F4 KP_1 q; do
     press_key "$key"
-    sleep 0.15
+    sleep "$(scaled 0.15)"
     running && pass "$key keeps it running" || { fail "$key ended the saver"; break; }
 done
 
@@ -16,7 +16,7 @@ done
 press_key s
 press_key Up
 press_key q
-sleep 0.2
+sleep "$(scaled 0.2)"
 moved_vertically=no
 for attempt in 1 2 3 4; do
     locate_box || { echo "(the logo was not wholly on the screen)"; continue; }

@@ -31,7 +31,7 @@ if locate_box; then
     xdotool mousemove $((BOX_X + 140)) $((BOX_Y + 150))
     sleep 0.05
     xdotool mousemove $((BOX_X + 145)) $((BOX_Y + 160))
-    sleep 0.3
+    sleep "$(scaled 0.3)"
     running && pass "moves over the logo box do not end it" || fail "a move over the logo box ended it"
 else
     fail "the logo was not found"

@@ -7,6 +7,7 @@ SCREEN=2304x1024x24
 start_display
 xrandr --setmonitor left 1280/338x1024/270+0+0 screen >/dev/null
 xrandr --setmonitor right 1024/270x768/203+1280+0 none >/dev/null
+monitors_changed
 
 window_geometries() { xwininfo -root -children | grep -o '[0-9]*x[0-9]*+[-0-9]*+[-0-9]*' ; }
 # The mean brightness of an area of a screenshot, 0 for pure black.
@@ -32,7 +33,12 @@ done
 # the next different one ends it.
 xdotool mousemove 1700 300
 sleep 0.3
-running && pass "one move over the other monitor is only recorded" || fail "the first move ended it"
+# Like Windows, Wine reports the resting pointer as a move when the saver's
+# windows appear, and the saver records it: there this real move is already
+# the second one, and may end the saver.
+if ! under_wine; then
+    running && pass "one move over the other monitor is only recorded" || fail "the first move ended it"
+fi
 xdotool mousemove 1800 400
 if ends_within 2; then
     [ "$EXIT_STATUS" = 0 ] && pass "a real move over the other monitor ends it" || fail "status $EXIT_STATUS"

@@ -4,7 +4,19 @@
 # sideways and the clock runs.
 source "$(dirname "$0")/lib.sh"
 start_display
-start_saver
+start_saver_window
+
+# The banner shows for the first two seconds of the saver's own clock:
+# look for it at once, however slowly the saver started.
+shown=0
+for _ in $(seq 10); do
+    screenshot "$WORK/early.png"
+    shown=$("$FRAMECHECK" banner "$WORK/early.png" 2>/dev/null || echo 0)
+    [ "${shown:-0}" -gt 100 ] && break
+    sleep 0.1
+done
+[ "${shown:-0}" -gt 100 ] && pass "the banner shows" || fail "the banner shows $shown pixels"
+sleep "$(scaled 0.3)"
 
 geometry=$(xwininfo -root -children | grep '"Screen saver"')
 screen=${SCREEN:-1280x1024x24}
@@ -23,9 +35,6 @@ if locate_box; then
 else
     fail "the logo was not found on the screen"
 fi
-
-shown=$("$FRAMECHECK" banner "$WORK/first.png" 2>/dev/null || echo 0)
-[ "${shown:-0}" -gt 100 ] && pass "the banner shows" || fail "the banner shows $shown pixels"
 
 sleep 2.5
 screenshot "$WORK/later.png"

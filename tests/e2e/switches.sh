@@ -8,12 +8,17 @@ start_display
 launch /c
 if window_within "S C R E E N   S A V E R" 10; then pass "/c shows the information box"; else fail "/c showed no box"; fi
 has_window "Screen saver" && fail "the saver window appeared" || pass "no saver window with the box"
+emulation_pause 0.2
 xdotool key Return
 if ends_within 3; then pass "OK ends the program (status $EXIT_STATUS)"; else fail "the program did not end after OK"; stop_saver; fi
 has_window "Screen saver" && fail "the saver window appeared after OK" || pass "no saver window after OK"
 
-for arguments in "/p 1234" "/s:1" "/c 5" "/S " ""; do
-    if [ -n "$arguments" ]; then launch "$arguments"; else launch; fi
+# Each entry is one command line; words are separate arguments, as the
+# system's preview pane sends "/p HWND", and "/c:HWND" as the settings
+# dialog does.
+for arguments in "/p 1234" "/c:1234" "/s:1" "/c 5" "/S\ " ""; do
+    eval "words=($arguments)"
+    launch "${words[@]}"
     if ends_within 3; then
         [ "$EXIT_STATUS" = 0 ] && pass "'$arguments' ends at once" || fail "'$arguments' ended with status $EXIT_STATUS"
     else
@@ -22,6 +27,45 @@ for arguments in "/p 1234" "/s:1" "/c 5" "/S " ""; do
     fi
     has_window "Screen saver" && fail "'$arguments' opened the saver window" || true
 done
+
+# Under Wine: the command lines exactly as the system writes them, unquoted,
+# the saver named by its short 8.3 path.
+if [ -n "${STARTER:-}" ]; then
+    saver_file=${LAUNCH#* }
+    dos_path="Z:$(echo "$saver_file" | tr / '\\')"
+    start_exactly() {
+        $STARTER --short "$dos_path" "$@" >"$WORK/starter.out" 2>&1 &
+        SAVER_PID=$!
+    }
+    start_exactly /s
+    if window_within "Screen saver" 10; then
+        line=$(head -n 1 "$WORK/starter.out" | tr -d '\r')
+        case "$line" in
+        *~*' /s') pass "'$line' runs the saver" ;;
+        *) fail "the starter used '$line', not a short path and /s" ;;
+        esac
+        sleep "$(scaled 0.3)"
+        press_key Escape
+        if ends_within 6; then pass "Escape ends it (status $EXIT_STATUS)"; else fail "Escape did not end it"; stop_saver; fi
+    else
+        fail "the short path and /s showed no saver window"
+        cat "$WORK/starter.out"
+        stop_saver
+    fi
+    for switches in "/c:65552" "/p 65552"; do
+        start_exactly $switches
+        # Two programs start here, the starter and the saver.
+        if ends_within 6; then
+            line=$(head -n 1 "$WORK/starter.out" | tr -d '\r')
+            [ "$EXIT_STATUS" = 0 ] && pass "'$line' ends at once" || fail "'$line' ended with status $EXIT_STATUS"
+        else
+            fail "'$switches' kept running"
+            stop_saver
+        fi
+        has_window "Screen saver" && fail "'$switches' opened the saver window"
+        has_window "S C R E E N   S A V E R" && fail "'$switches' opened the information box"
+    done
+fi
 
 start_saver
 first=$SAVER_PID

@@ -28,6 +28,7 @@ HCURSOR create_blank_pointer(HINSTANCE instance)
 Win32Host::Win32Host(HINSTANCE instance, std::string argument_text)
     : m_instance(instance)
     , m_arguments(std::move(argument_text))
+    , m_layout(current_layout())
 {
     // Local\ is this logon session: another copy for the same user.
     m_mutex = CreateMutexW(nullptr, FALSE, L"Local\\Quilvenmoor.ScreenSaver");
@@ -48,7 +49,7 @@ void Win32Host::show_message_box(std::string_view text, std::string_view title, 
     MessageBoxW(nullptr, from_utf8(text).c_str(), from_utf8(title).c_str(), static_cast<UINT>(style) | MB_SETFOREGROUND);
 }
 
-ScreenSize Win32Host::screen_size() const { return { GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) }; }
+ScreenSize Win32Host::screen_size() const { return { m_layout.play_area.width, m_layout.play_area.height }; }
 
 void Win32Host::handle_pending_events()
 {
@@ -59,9 +60,10 @@ void Win32Host::handle_pending_events()
     }
 }
 
-void Win32Host::set_window_procedure(WNDPROC procedure, void* context)
+void Win32Host::set_window_procedures(WNDPROC saver, WNDPROC cover, void* context)
 {
-    m_procedure = procedure;
+    m_procedure = saver;
+    m_cover_procedure = cover;
     m_context = context;
 }
 
@@ -82,18 +84,37 @@ void Win32Host::show_window()
 
     // Sized to the primary monitor explicitly: maximizing alone is not
     // honoured everywhere for a popup.
-    ScreenSize const size = screen_size();
-    m_window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_APPWINDOW, window_class, from_utf8(Frmsaver::title).c_str(), WS_POPUP, 0, 0, size.width, size.height,
+    Rect const area = m_layout.play_area;
+    m_window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_APPWINDOW, window_class, from_utf8(Frmsaver::title).c_str(), WS_POPUP, area.x, area.y, area.width, area.height,
         nullptr, nullptr, m_instance, m_context);
     ShowWindow(m_window, SW_SHOWMAXIMIZED);
-    SetWindowPos(m_window, HWND_TOPMOST, 0, 0, size.width, size.height, SWP_SHOWWINDOW);
+    SetWindowPos(m_window, HWND_TOPMOST, area.x, area.y, area.width, area.height, SWP_SHOWWINDOW);
     SetForegroundWindow(m_window);
     SetFocus(m_window);
     UpdateWindow(m_window);
+
+    // The other monitors, after the saver window has taken the foreground.
+    m_covers = std::make_unique<MonitorCovers>(m_instance, m_blank_pointer, m_cover_procedure ? m_cover_procedure : DefWindowProcW, m_context);
+    m_covers->cover(m_layout.covers);
+}
+
+ScreenSize Win32Host::follow_display()
+{
+    m_layout = current_layout();
+    Rect const area = m_layout.play_area;
+    if (m_window) {
+        // Nothing of the old picture is kept: the whole window is painted anew.
+        SetWindowPos(m_window, HWND_TOPMOST, area.x, area.y, area.width, area.height, SWP_NOACTIVATE | SWP_NOCOPYBITS);
+        InvalidateRect(m_window, nullptr, FALSE);
+    }
+    if (m_covers)
+        m_covers->cover(m_layout.covers);
+    return screen_size();
 }
 
 void Win32Host::unload_window()
 {
+    m_covers.reset();
     if (!m_window)
         return;
     HWND const window = m_window;

@@ -1,17 +1,21 @@
 #pragma once
 
 #include "platform/Host.h"
+#include "platform/MonitorLayout.h"
 #include "platform/TickScheduler.h"
+#include "platform/win32/MonitorCovers.h"
 
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace qm::win32 {
 
 // The saver's platform on Windows: a named mutex for the previous-instance
-// flag, the message box, and a top-most popup window over the primary monitor.
+// flag, the message box, a top-most popup window over the primary monitor
+// (the play area) and black covers over every other monitor.
 class Win32Host final : public Host {
 public:
     Win32Host(HINSTANCE, std::string argument_text);
@@ -29,8 +33,14 @@ public:
     void unload_window() override;
     void set_timer(TimerId id, bool enabled, int interval) override { m_scheduler.set(id, enabled, interval, m_now); }
 
-    // The window procedure is the event loop's; it gets `context` back with every message.
-    void set_window_procedure(WNDPROC, void* context);
+    // The window procedures are the event loop's, one for the saver window
+    // and one for the covers; they get `context` back with every message.
+    void set_window_procedures(WNDPROC saver, WNDPROC cover, void* context);
+
+    // The displays changed: the saver window takes the primary monitor's
+    // area again and the covers are laid out anew. Returns the window's new
+    // inner size.
+    ScreenSize follow_display();
 
     HWND window() const { return m_window; }
     HCURSOR blank_pointer() const { return m_blank_pointer; }
@@ -45,7 +55,10 @@ private:
     HWND m_window { nullptr };
     HCURSOR m_blank_pointer { nullptr };
     WNDPROC m_procedure { nullptr };
+    WNDPROC m_cover_procedure { nullptr };
     void* m_context { nullptr };
+    MonitorLayout m_layout;
+    std::unique_ptr<MonitorCovers> m_covers;
     TickScheduler m_scheduler;
     std::int64_t m_now { 0 };
 };

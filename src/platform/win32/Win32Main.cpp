@@ -1,6 +1,7 @@
 // The saver as a Windows screen saver (.scr).
 #include "platform/Clock.h"
 #include "platform/win32/CommandLine.h"
+#include "platform/win32/ForegroundWatch.h"
 #include "platform/win32/GdiPainter.h"
 #include "platform/win32/Win32Host.h"
 #include "start/Saver.h"
@@ -34,7 +35,7 @@ public:
         : m_host(host)
         , m_saver(saver)
     {
-        host.set_window_procedure(&EventLoop::procedure, this);
+        host.set_window_procedures(&EventLoop::procedure, &EventLoop::cover_procedure, this);
     }
 
     void run()
@@ -57,6 +58,8 @@ public:
                 timeout = static_cast<DWORD>(std::max<std::int64_t>(0, *due - monotonic_milliseconds()));
             MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 
+            follow_display_if_changed();
+            watch_foreground();
             std::int64_t const now = monotonic_milliseconds();
             while (m_saver.running()) {
                 auto const id = m_host.scheduler().take_due(now);
@@ -69,18 +72,80 @@ public:
     }
 
 private:
-    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+    static EventLoop* loop_of(HWND window, UINT message, LPARAM lparam)
     {
         if (message == WM_NCCREATE) {
             auto const* creation = reinterpret_cast<CREATESTRUCTW const*>(lparam);
             SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creation->lpCreateParams));
         }
-        auto* loop = reinterpret_cast<EventLoop*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-        if (loop) {
+        return reinterpret_cast<EventLoop*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    }
+
+    static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+    {
+        if (EventLoop* loop = loop_of(window, message, lparam)) {
             if (auto const result = loop->handle(window, message, wparam, lparam))
                 return *result;
         }
         return DefWindowProcW(window, message, wparam, lparam);
+    }
+
+    static LRESULT CALLBACK cover_procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+    {
+        if (EventLoop* loop = loop_of(window, message, lparam)) {
+            if (auto const result = loop->handle_cover(window, message, wparam, lparam))
+                return *result;
+        }
+        return DefWindowProcW(window, message, wparam, lparam);
+    }
+
+    // Input reaches the saver in the saver window's pixels, from whichever
+    // of our windows it arrived at.
+    std::optional<LRESULT> handle_input(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+    {
+        switch (message) {
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            m_saver.key_down(static_cast<int>(wparam), wall_clock());
+            return 0;
+        case WM_MOUSEMOVE:
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN: {
+            POINT point { GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam) };
+            if (message == WM_MOUSEMOVE) {
+                follow_display_if_changed();
+                if (moved_by_display(window, point))
+                    return 0;
+            }
+            if (window != m_host.window() && m_host.window())
+                MapWindowPoints(window, m_host.window(), &point, 1);
+            if (message == WM_MOUSEMOVE) {
+                m_saver.mouse_move(float(point.x), float(point.y), wall_clock());
+            } else {
+                int const button = message == WM_LBUTTONDOWN ? 1 : message == WM_RBUTTONDOWN ? 2 : 4;
+                m_saver.mouse_down(button, float(point.x), float(point.y), wall_clock());
+            }
+            return 0;
+        }
+        case WM_SETCURSOR:
+            SetCursor(m_host.blank_pointer());
+            return TRUE;
+        case WM_CLOSE:
+            return 0; // only EndSaver closes the windows
+        default:
+            return std::nullopt;
+        }
+    }
+
+    // A cover is painted from its black background by the system; it only
+    // passes input on, and never takes activation, even when clicked.
+    std::optional<LRESULT> handle_cover(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
+    {
+        m_host.set_now(monotonic_milliseconds());
+        if (message == WM_MOUSEACTIVATE)
+            return MA_NOACTIVATE;
+        return handle_input(window, message, wparam, lparam);
     }
 
     // One translator per native event; nothing reaches the saver before it
@@ -88,24 +153,18 @@ private:
     std::optional<LRESULT> handle(HWND window, UINT message, WPARAM wparam, LPARAM lparam)
     {
         m_host.set_now(monotonic_milliseconds());
+        if (auto const result = handle_input(window, message, wparam, lparam))
+            return result;
         switch (message) {
-        case WM_KEYDOWN:
-        case WM_SYSKEYDOWN:
-            m_saver.key_down(static_cast<int>(wparam), wall_clock());
-            return 0;
-        case WM_MOUSEMOVE:
-            m_saver.mouse_move(float(GET_X_LPARAM(lparam)), float(GET_Y_LPARAM(lparam)), wall_clock());
-            return 0;
-        case WM_LBUTTONDOWN:
-        case WM_RBUTTONDOWN:
-        case WM_MBUTTONDOWN: {
-            int const button = message == WM_LBUTTONDOWN ? 1 : message == WM_RBUTTONDOWN ? 2 : 4;
-            m_saver.mouse_down(button, float(GET_X_LPARAM(lparam)), float(GET_Y_LPARAM(lparam)), wall_clock());
-            return 0;
-        }
-        case WM_SETCURSOR:
-            SetCursor(m_host.blank_pointer());
-            return TRUE;
+        case WM_ACTIVATEAPP:
+            // Another program's window became the active one: end, as for a
+            // dismissing key, rather than let typing go on behind the saver.
+            if (m_foreground.observe(wparam ? ForegroundWatch::Holder::ThisProgram : ForegroundWatch::Holder::AnotherProgram))
+                m_saver.dismiss(wall_clock());
+            return std::nullopt;
+        case WM_DISPLAYCHANGE:
+            follow_display();
+            return std::nullopt;
         case WM_ERASEBKGND:
             return 1;
         case WM_PAINT: {
@@ -118,8 +177,6 @@ private:
             EndPaint(window, &paint);
             return 0;
         }
-        case WM_CLOSE:
-            return 0; // only EndSaver closes the window
         default:
             return std::nullopt;
         }
@@ -130,6 +187,64 @@ private:
         if (!m_renderer)
             m_renderer = std::make_unique<Renderer>(m_host.screen_size());
         return *m_renderer;
+    }
+
+    // Who holds the foreground, checked once per wake-up as well: the
+    // activation messages are not sent in every case (a window of another
+    // program brought forward while ours was being shown, for one).
+    void watch_foreground()
+    {
+        HWND const foreground = GetForegroundWindow();
+        auto holder = ForegroundWatch::Holder::Nobody;
+        if (foreground) {
+            DWORD process = 0;
+            GetWindowThreadProcessId(foreground, &process);
+            holder = process == GetCurrentProcessId() ? ForegroundWatch::Holder::ThisProgram : ForegroundWatch::Holder::AnotherProgram;
+        }
+        if (m_foreground.observe(holder))
+            m_saver.dismiss(wall_clock());
+    }
+
+    // The window follows the primary monitor's new size and is repainted
+    // whole at once: a paint request for the newly exposed part, handled
+    // first, would leave the rest as it was. A smaller screen may have
+    // pushed the pointer inside it: the move the system reports for that is
+    // no user's.
+    void follow_display()
+    {
+        ScreenSize const size = m_host.follow_display();
+        m_saver.resize(size);
+        if (m_renderer)
+            m_renderer->resize(size);
+        present();
+        POINT pointer;
+        if (GetCursorPos(&pointer))
+            m_pointer_placed_by_display = pointer;
+    }
+
+    // Not every change of the primary monitor's size is announced to the
+    // window (Wine sends no WM_DISPLAYCHANGE for a change made outside it):
+    // the size is compared on every wake-up and before every pointer move.
+    void follow_display_if_changed()
+    {
+        if (!m_host.window())
+            return;
+        ScreenSize const now { GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) };
+        ScreenSize const shown = m_host.screen_size();
+        if (now.width != shown.width || now.height != shown.height)
+            follow_display();
+    }
+
+    // Whether a pointer move is only the system putting the pointer where a
+    // display change left it; any other move ends that exception.
+    bool moved_by_display(HWND window, POINT point)
+    {
+        if (!m_pointer_placed_by_display)
+            return false;
+        POINT const placed = *m_pointer_placed_by_display;
+        m_pointer_placed_by_display.reset();
+        ClientToScreen(window, &point);
+        return point.x == placed.x && point.y == placed.y;
     }
 
     void present()
@@ -147,6 +262,8 @@ private:
     Saver& m_saver;
     std::unique_ptr<Renderer> m_renderer;
     GdiPainter m_painter;
+    ForegroundWatch m_foreground;
+    std::optional<POINT> m_pointer_placed_by_display;
 };
 
 int run(HINSTANCE instance)
