@@ -158,6 +158,29 @@ TEST(Operations, AResizedWindowIsRepaintedWholeAtItsNewSize)
     }
 }
 
+TEST(Operations, AnExposeBetweenTicksOrAfterAResizeLeavesNothingStale)
+{
+    Harness harness({ 800, 600 });
+    harness.start();
+    harness.global().Speed = 20;
+    Presenter presenter(harness);
+    presenter.present();
+    for (int round = 0; round < 6 && !HasFatalFailure(); ++round) {
+        // The model moves on; part of the window is exposed before the next present.
+        harness.wait(60);
+        if (round == 3) {
+            harness.host().set_screen_size({ 700, 500 });
+            harness.saver.resize({ 700, 500 });
+            presenter.renderer.resize({ 700, 500 });
+            presenter.frame = Image(700, 500, rgb(255, 0, 255));
+        }
+        Rect const exposed { 50 * round, 40, 300, 200 };
+        presenter.frame.fill(exposed, rgb(1, 2, 3));
+        presenter.renderer.apply(presenter.renderer.redraw(harness.form(), exposed), presenter.frame);
+        presenter.present();
+    }
+}
+
 TEST(Image, SubtractLeavesExactlyTheUncoveredParts)
 {
     Rect const from { 10, 10, 100, 50 };

@@ -179,10 +179,15 @@ std::vector<DrawOperation> const& Renderer::update(Frmsaver const& form)
 std::vector<DrawOperation> const& Renderer::redraw(Frmsaver const& form, Rect area)
 {
     m_operations.clear();
-    compose_layers(form);
-    m_presented = true;
-    m_presented_box = box_rect(form);
-    m_presented_banner = banner_rect(form);
+    if (!m_presented) {
+        // Nothing is on the screen yet, or the window has changed size: the
+        // area comes from the model, and the next update paints everything.
+        compose_layers(form);
+        paint_area(area, box_rect(form), banner_rect(form));
+        return m_operations;
+    }
+    // The area as last presented, from the pictures as last presented: the
+    // next update moves on from there, whatever the model did meanwhile.
     paint_area(area, m_presented_box, m_presented_banner);
     return m_operations;
 }

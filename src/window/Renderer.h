@@ -64,8 +64,9 @@ public:
     // first call draws everything.
     std::vector<DrawOperation> const& update(Frmsaver const&);
 
-    // The operations that repaint `area` of the window from the model, as an
-    // expose or paint request needs.
+    // The operations that repaint `area` of the window as it was last
+    // presented (from the model before the first update), as an expose or
+    // paint request needs.
     std::vector<DrawOperation> const& redraw(Frmsaver const&, Rect area);
 
     Image const& layer(Layer layer) const { return layer == Layer::Box ? m_box : m_banner; }
