@@ -1,6 +1,6 @@
 #include "Harness.h"
 
-#include "platform/Numeric.h"
+#include "platform/runtime/Numeric.h"
 
 #include <gtest/gtest.h>
 

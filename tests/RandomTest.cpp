@@ -1,6 +1,6 @@
-#include "platform/Random.h"
+#include "platform/runtime/Random.h"
 
-#include "platform/Text.h"
+#include "platform/runtime/Text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "platform/Clock.h"
-#include "platform/RuntimeError.h"
-#include "platform/Text.h"
+#include "platform/runtime/Clock.h"
+#include "platform/runtime/RuntimeError.h"
+#include "platform/runtime/Text.h"
 
 #include <gtest/gtest.h>
 

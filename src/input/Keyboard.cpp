@@ -1,5 +1,5 @@
-#include "platform/Numeric.h"
-#include "platform/RuntimeError.h"
+#include "platform/runtime/Numeric.h"
+#include "platform/runtime/RuntimeError.h"
 #include "start/Global.h"
 #include "window/Frmsaver.h"
 

@@ -1,4 +1,4 @@
-#include "platform/Numeric.h"
+#include "platform/runtime/Numeric.h"
 #include "start/Global.h"
 #include "window/Frmsaver.h"
 

@@ -1,4 +1,4 @@
-#include "platform/Runtime.h"
+#include "platform/runtime/Runtime.h"
 #include "window/Frmsaver.h"
 
 namespace qm {

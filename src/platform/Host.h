@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Geometry.h"
+
 #include <string>
 #include <string_view>
 
@@ -14,11 +16,6 @@ enum class TimerId {
 };
 
 constexpr int timer_count = 3;
-
-struct ScreenSize {
-    int width { 0 };
-    int height { 0 };
-};
 
 // Everything the saver asks of the platform it runs on. Each backend (the
 // headless simulator, the X11 desktop, the Windows screen saver) implements

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/Image.h"
+#include "platform/Geometry.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 #include "start/Global.h"
 
-#include "platform/Runtime.h"
-#include "platform/Text.h"
+#include "platform/runtime/Runtime.h"
+#include "platform/runtime/Text.h"
 #include "start/ProcessEnd.h"
 
 #include <string>

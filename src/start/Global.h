@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/Host.h"
-#include "platform/Numeric.h"
-#include "platform/Variant.h"
+#include "platform/runtime/Numeric.h"
+#include "platform/runtime/Variant.h"
 #include "window/Frmsaver.h"
 
 #include <optional>

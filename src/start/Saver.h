@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/Clock.h"
+#include "platform/runtime/Clock.h"
 #include "platform/Host.h"
-#include "platform/RuntimeError.h"
-#include "platform/Runtime.h"
+#include "platform/runtime/RuntimeError.h"
+#include "platform/runtime/Runtime.h"
 #include "start/Global.h"
 #include "start/ProcessEnd.h"
 

@@ -1,6 +1,6 @@
 #include "window/Controls.h"
 
-#include "platform/Numeric.h"
+#include "platform/runtime/Numeric.h"
 #include "window/Font.h"
 
 #include <cmath>

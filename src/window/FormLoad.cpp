@@ -1,5 +1,5 @@
-#include "platform/Numeric.h"
-#include "platform/Runtime.h"
+#include "platform/runtime/Numeric.h"
+#include "platform/runtime/Runtime.h"
 #include "start/Global.h"
 #include "window/Frmsaver.h"
 

@@ -1,6 +1,6 @@
 #include "window/Frmsaver.h"
 
-#include "platform/Runtime.h"
+#include "platform/runtime/Runtime.h"
 #include "start/Global.h"
 
 #include <string>

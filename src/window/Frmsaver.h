@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/Host.h"
-#include "platform/Numeric.h"
+#include "platform/runtime/Numeric.h"
 #include "window/Controls.h"
 
 #include <string_view>

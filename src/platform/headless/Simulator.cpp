@@ -1,7 +1,7 @@
 #include "platform/headless/Simulator.h"
 
-#include "platform/Numeric.h"
-#include "platform/Text.h"
+#include "platform/runtime/Numeric.h"
+#include "platform/runtime/Text.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Clock.h"
+#include "platform/runtime/Clock.h"
 #include "platform/headless/HeadlessHost.h"
 #include "start/Saver.h"
 

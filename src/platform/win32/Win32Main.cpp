@@ -1,5 +1,5 @@
 // The saver as a Windows screen saver (.scr).
-#include "platform/Clock.h"
+#include "platform/runtime/Clock.h"
 #include "platform/win32/CommandLine.h"
 #include "platform/win32/ForegroundWatch.h"
 #include "platform/win32/GdiPainter.h"

@@ -1,6 +1,6 @@
-#include "platform/Numeric.h"
+#include "platform/runtime/Numeric.h"
 
-#include "platform/RuntimeError.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <cmath>
 #include <cstring>

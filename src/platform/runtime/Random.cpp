@@ -1,4 +1,4 @@
-#include "platform/Random.h"
+#include "platform/runtime/Random.h"
 
 #include <cstring>
 

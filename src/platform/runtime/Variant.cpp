@@ -1,6 +1,6 @@
-#include "platform/Variant.h"
+#include "platform/runtime/Variant.h"
 
-#include "platform/Text.h"
+#include "platform/runtime/Text.h"
 
 namespace qm {
 

@@ -1,6 +1,6 @@
-#include "platform/Text.h"
+#include "platform/runtime/Text.h"
 
-#include "platform/RuntimeError.h"
+#include "platform/runtime/RuntimeError.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Numeric.h"
+#include "platform/runtime/Numeric.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Clock.h"
-#include "platform/Random.h"
+#include "platform/runtime/Clock.h"
+#include "platform/runtime/Random.h"
 
 #include <string>
 
