@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Where the saver cannot run natively, and how it is started on idle. On a
+# compositor without the layer shell (weston) it ends with status 1 and says
+# so, unless an X display is at hand: then it runs there and warns in one
+# line. On sway, swayidle starts it after the idle time and a key ends it.
+source "$(dirname "$0")/wayland-lib.sh"
+
+spawn weston weston --backend=headless-backend.so --socket=weston-test --idle-time=0 >"$WORK/weston.log" 2>&1
+wait_for 10 test -S "$RUNTIME/weston-test" || { cat "$WORK/weston.log"; abort "weston did not start"; }
+plain=("${SESSION[@]}" WAYLAND_DISPLAY=weston-test)
+for forced in "" wayland; do
+    SESSION=("${plain[@]}" ${forced:+QUILVENMOOR_PLATFORM=$forced})
+    start_wayland_saver
+    if ends_within 2 && [ "$EXIT_STATUS" = 1 ] && grep -q "layer shell" "$WORK/saver.out"; then
+        pass "without the layer shell${forced:+ (forced to $forced)} it ends with status 1: $(cat "$WORK/saver.out")"
+    else
+        fail "without the layer shell${forced:+ (forced to $forced)} it did not end with 1 naming it: $(cat "$WORK/saver.out")"
+        stop_saver
+    fi
+done
+
+start_display
+SESSION=("${plain[@]}" DISPLAY="$DISPLAY")
+start_wayland_saver
+if window_within "Screen saver" 5; then
+    [ "$(wc -l <"$WORK/saver.out")" = 1 ] && grep -q "layer shell" "$WORK/saver.out" &&
+        pass "with an X display it runs there and warns: $(cat "$WORK/saver.out")" || fail "its warning was not one line naming the layer shell: $(cat "$WORK/saver.out")"
+    xdotool key x
+    ends_within 1 && [ "$EXIT_STATUS" = 0 ] && pass "a key ends it there with status 0" || { fail "a key did not end it on X"; stop_saver; }
+else
+    fail "with an X display at hand it did not run there: $(cat "$WORK/saver.out")"
+    stop_saver
+fi
+stop_display
+stop_process weston
+
+start_sway
+# swayidle runs the command through sh, which records its pid and becomes the saver.
+spawn idle swayidle -w timeout 2 "echo \$\$ >$WORK/idle-saver.pid; exec $SAVER /S >$WORK/saver.out 2>&1"
+wait_for 8 test -s "$WORK/idle-saver.pid" && SAVER_PID=$(cat "$WORK/idle-saver.pid")
+if [ -n "$SAVER_PID" ] && locate_box; then
+    pass "swayidle starts it after the idle time"
+    press_key x
+    wait_for 1 sh -c "! kill -0 $SAVER_PID 2>/dev/null" && pass "a key ends it" || fail "a key did not end the saver swayidle started"
+else
+    fail "swayidle did not start it"
+fi
+SAVER_PID=""
+finish

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# The saver natively on a headless sway, over a fullscreen application that
+# records every key it gets: it covers everything, keeps every key from the
+# application (also after the compositor switches workspaces), hides the
+# pointer, and ends on a dismissing key, a pointer move, a click, SIGTERM or
+# the compositor's going away, each with its own status.
+source "$(dirname "$0")/wayland-lib.sh"
+start_sway
+start_application
+# The pointer rests on the bare screen, away from the banner, before the saver starts.
+pointer move 40 770
+start_saver_shown
+[ "$(stray_pixels)" = 0 ] && pass "it covers the bar and the fullscreen application: only the box shows" ||
+    fail "$(stray_pixels) pixels outside the box are not black"
+first="$BOX_X,$BOX_Y"
+moved() { locate_box && [ "$BOX_X,$BOX_Y" != "$first" ]; }
+wait_for 3 moved && pass "the logo moves ($first -> $BOX_X,$BOX_Y)" || fail "the logo did not move from $first"
+# The pointer's arrival under the saver is no move: it stays hidden and the saver runs.
+box_clear_of_pointer && [ "$(stray_pixels)" = 0 ] && running && pass "the pointer is hidden" || fail "the pointer shows over the saver"
+
+for key in a s space Left; do press_key "$key"; done
+running && pass "steering keys keep it running" || fail "a steering key ended it"
+[ -s "$WORK/typed" ] && fail "the application got keys: $(cat "$WORK/typed")" || pass "the application got no key"
+
+sway_command workspace 2
+[ "$(focused_workspace)" = 2 ] || fail "sway did not switch to workspace 2"
+locate_box && [ "$(stray_pixels)" = 0 ] && pass "after a workspace switch it still covers everything" ||
+    fail "after a workspace switch something else shows"
+sway_command workspace 1
+press_key a
+running && [ ! -s "$WORK/typed" ] && pass "after workspace switches steering keys still go to the saver" ||
+    fail "after workspace switches a steering key reached the application or ended the saver"
+press_key x
+if ends_within 1; then
+    [ "$EXIT_STATUS" = 0 ] && pass "a dismissing key ends it with status 0" || fail "a dismissing key ended it with status $EXIT_STATUS"
+else
+    fail "a dismissing key did not end it"
+    stop_saver
+fi
+press_key z
+wait_for 2 grep -q z "$WORK/typed" && pass "the application gets keys again" || fail "the application got no key afterwards"
+
+start_saver_shown
+box_clear_of_pointer
+pointer by 12 -8
+ends_within 1 && [ "$EXIT_STATUS" = 0 ] && pass "a pointer move ends it with status 0" || { fail "a pointer move did not end it"; stop_saver; }
+
+start_saver_shown
+box_clear_of_pointer
+pointer click
+ends_within 1 && [ "$EXIT_STATUS" = 0 ] && pass "a click ends it with status 0" || { fail "a click did not end it"; stop_saver; }
+
+start_saver_shown
+kill -TERM "$SAVER_PID"
+ends_within 0.5 && [ "$EXIT_STATUS" = 0 ] && pass "SIGTERM ends it at once with status 0" || { fail "SIGTERM did not end it with 0"; stop_saver; }
+
+start_saver_shown
+kill -KILL "$sway_PID"
+if ends_within 2; then
+    [ "$EXIT_STATUS" = 1 ] && [ "$(wc -l <"$WORK/saver.out")" = 1 ] &&
+        pass "the compositor's going away ends it with status 1 and one line: $(cat "$WORK/saver.out")" ||
+        fail "the compositor's going away ended it with status $EXIT_STATUS, saying: $(cat "$WORK/saver.out")"
+else
+    fail "it kept running without its compositor"
+    stop_saver
+fi
+finish
