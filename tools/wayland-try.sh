@@ -121,7 +121,8 @@ fi
 
 start_saver() {
     : >"$work/xtrace.log"
-    spawn saver env DISPLAY="$saver_display" "$saver" /S >"$work/saver.out" 2>&1
+    # Forced to X11: in a Wayland session with the layer shell it would run natively.
+    spawn saver env DISPLAY="$saver_display" QUILVENMOOR_PLATFORM=x11 "$saver" /S >"$work/saver.out" 2>&1
     SAVER_JOB=$!
     for _ in $(seq 50); do
         as_user xwininfo -root -children 2>/dev/null | grep -q '"Screen saver"' && break
