@@ -22,12 +22,6 @@ namespace {
 constexpr int grab_attempts = 100;
 constexpr long grab_pause_nanoseconds = 20'000'000;
 
-std::string display_name()
-{
-    char const* name = std::getenv("DISPLAY");
-    return name ? name : "";
-}
-
 // The built-in blank pointer: its mask makes every pixel transparent.
 Cursor create_blank_pointer(Connection& connection, Window window)
 {
@@ -87,9 +81,9 @@ Window create_black_window(Connection& x, Rect area, long event_mask)
 
 }
 
-X11Host::X11Host(std::string argument_text)
+X11Host::X11Host(std::string argument_text, std::string const& session_name)
     : m_arguments(std::move(argument_text))
-    , m_lock(display_name())
+    , m_lock(session_name)
 {
 }
 

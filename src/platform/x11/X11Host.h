@@ -15,7 +15,8 @@ namespace qm::x11 {
 // other programs come and go.
 class X11Host final : public X11HostBase {
 public:
-    explicit X11Host(std::string argument_text);
+    // `session_name` names the one copy that may run per user and session.
+    X11Host(std::string argument_text, std::string const& session_name);
     ~X11Host() override;
 
     bool previous_instance() const override { return m_lock.another_runs(); }

@@ -1,32 +1,18 @@
-// The saver on an X11 desktop: `quilvenmoor /S` runs it.
+// The saver on an X11 desktop.
+#include "platform/x11/X11Main.h"
+
 #include "platform/x11/EventLoop.h"
 #include "platform/x11/MessageBox.h"
-#include "platform/x11/Process.h"
 #include "platform/x11/X11Host.h"
 #include "start/Saver.h"
 
 #include <cstdio>
-#include <string>
 
 namespace qm::x11 {
 
-namespace {
-
-// The argument text: every argument after the program's name, joined by one blank.
-std::string argument_text(int argc, char** argv)
+int run_saver(std::string const& arguments, std::string const& session_name, TerminationSignals const& signals)
 {
-    std::string text;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1)
-            text += ' ';
-        text += argv[i];
-    }
-    return text;
-}
-
-int run(int argc, char** argv, TerminationSignals const& signals)
-{
-    X11Host host(argument_text(argc, argv));
+    X11Host host(arguments, session_name);
     Saver saver(host);
     host.set_now(monotonic_milliseconds());
     saver.start(wall_clock());
@@ -47,18 +33,4 @@ int run(int argc, char** argv, TerminationSignals const& signals)
     return 0;
 }
 
-}
-
-}
-
-int main(int argc, char** argv)
-{
-    qm::x11::ensure_standard_descriptors();
-    qm::x11::TerminationSignals const signals;
-    try {
-        return qm::x11::run(argc, argv, signals);
-    } catch (qm::x11::DisplayError const& error) {
-        std::fprintf(stderr, "quilvenmoor: %s\n", error.what());
-        return 1;
-    }
 }

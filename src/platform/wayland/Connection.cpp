@@ -1,0 +1,171 @@
+#include "platform/wayland/Connection.h"
+
+#include "layer-shell-client.h"
+#include "viewporter-client.h"
+
+#include <wayland-client.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace qm::wayland {
+
+namespace {
+
+void on_global(void* data, wl_registry*, std::uint32_t name, char const* interface, std::uint32_t version)
+{
+    static_cast<Connection*>(data)->add_global(name, interface, version);
+}
+
+void on_global_remove(void* data, wl_registry*, std::uint32_t name) { static_cast<Connection*>(data)->remove_global(name); }
+
+wl_registry_listener const registry_listener { on_global, on_global_remove };
+
+void on_geometry(void* data, wl_output*, std::int32_t x, std::int32_t y, std::int32_t, std::int32_t, std::int32_t, char const*, char const*, std::int32_t transform)
+{
+    Output& output = *static_cast<Output*>(data);
+    output.x = x;
+    output.y = y;
+    output.transform = transform;
+}
+
+void on_mode(void* data, wl_output*, std::uint32_t flags, std::int32_t width, std::int32_t height, std::int32_t)
+{
+    if (flags & WL_OUTPUT_MODE_CURRENT)
+        static_cast<Output*>(data)->mode = { width, height };
+}
+
+void on_scale(void* data, wl_output*, std::int32_t factor) { static_cast<Output*>(data)->scale = std::max(1, factor); }
+
+void on_done(void* data, wl_output*)
+{
+    Output& output = *static_cast<Output*>(data);
+    output.described = true;
+    output.connection->output_changed(output, OutputChange::Described);
+}
+
+void on_name(void*, wl_output*, char const*) { }
+void on_description(void*, wl_output*, char const*) { }
+
+wl_output_listener const output_listener { on_geometry, on_mode, on_done, on_scale, on_name, on_description };
+
+template<typename Proxy>
+Proxy* bind(wl_registry* registry, std::uint32_t name, wl_interface const& interface, std::uint32_t offered, std::uint32_t wanted)
+{
+    return static_cast<Proxy*>(wl_registry_bind(registry, name, &interface, std::min(offered, wanted)));
+}
+
+}
+
+std::unique_ptr<Connection> Connection::open()
+{
+    wl_display* display = wl_display_connect(nullptr);
+    if (!display)
+        return nullptr;
+    std::unique_ptr<Connection> connection(new Connection(display));
+    // The globals, then each output's description.
+    try {
+        connection->roundtrip();
+        connection->roundtrip();
+    } catch (CompositorError const&) {
+        return nullptr;
+    }
+    return connection;
+}
+
+Connection::Connection(wl_display* display)
+    : m_display(display)
+    , m_registry(wl_display_get_registry(display))
+{
+    wl_registry_add_listener(m_registry, &registry_listener, this);
+}
+
+Connection::~Connection()
+{
+    for (auto const& output : m_outputs)
+        wl_output_destroy(output->output);
+    if (m_seat)
+        wl_seat_destroy(m_seat);
+    if (m_viewporter)
+        wp_viewporter_destroy(m_viewporter);
+    if (m_layer_shell)
+        zwlr_layer_shell_v1_destroy(m_layer_shell);
+    if (m_shm)
+        wl_shm_destroy(m_shm);
+    if (m_compositor)
+        wl_compositor_destroy(m_compositor);
+    wl_registry_destroy(m_registry);
+    wl_display_disconnect(m_display);
+}
+
+int Connection::file_descriptor() const { return wl_display_get_fd(m_display); }
+
+Output* Connection::output(std::uint32_t name) const
+{
+    auto const found = std::find_if(m_outputs.begin(), m_outputs.end(), [name](auto const& output) { return output->name == name; });
+    return found == m_outputs.end() ? nullptr : found->get();
+}
+
+void Connection::add_global(std::uint32_t name, char const* interface, std::uint32_t version)
+{
+    std::string_view const kind = interface;
+    if (kind == wl_compositor_interface.name) {
+        m_compositor = bind<wl_compositor>(m_registry, name, wl_compositor_interface, version, 4);
+    } else if (kind == wl_shm_interface.name) {
+        m_shm = bind<wl_shm>(m_registry, name, wl_shm_interface, version, 1);
+    } else if (kind == zwlr_layer_shell_v1_interface.name) {
+        m_layer_shell = bind<zwlr_layer_shell_v1>(m_registry, name, zwlr_layer_shell_v1_interface, version, 4);
+    } else if (kind == wp_viewporter_interface.name) {
+        m_viewporter = bind<wp_viewporter>(m_registry, name, wp_viewporter_interface, version, 1);
+    } else if (kind == wl_seat_interface.name && !m_seat) {
+        m_seat = bind<wl_seat>(m_registry, name, wl_seat_interface, version, 5);
+    } else if (kind == wl_output_interface.name) {
+        auto output = std::make_unique<Output>();
+        output->name = name;
+        output->connection = this;
+        output->output = bind<wl_output>(m_registry, name, wl_output_interface, version, 3);
+        wl_output_add_listener(output->output, &output_listener, output.get());
+        m_outputs.push_back(std::move(output));
+        output_changed(*m_outputs.back(), OutputChange::Added);
+    }
+}
+
+void Connection::remove_global(std::uint32_t name)
+{
+    auto const found = std::find_if(m_outputs.begin(), m_outputs.end(), [name](auto const& output) { return output->name == name; });
+    if (found == m_outputs.end())
+        return;
+    output_changed(**found, OutputChange::Removed);
+    wl_output_destroy((*found)->output);
+    m_outputs.erase(found);
+}
+
+void Connection::output_changed(Output& output, OutputChange change)
+{
+    if (m_observer)
+        m_observer(output, change);
+}
+
+void Connection::roundtrip()
+{
+    if (wl_display_roundtrip(m_display) < 0)
+        throw CompositorError(failure().value_or("the connection to the Wayland compositor failed"));
+}
+
+std::optional<std::string> Connection::failure() const
+{
+    int const error = wl_display_get_error(m_display);
+    if (error == 0)
+        return {};
+    if (error == EPROTO) {
+        wl_interface const* interface = nullptr;
+        std::uint32_t id = 0;
+        std::uint32_t const code = wl_display_get_protocol_error(m_display, &interface, &id);
+        return "the Wayland compositor reported a protocol error (" + std::string(interface ? interface->name : "unknown interface") + ", code "
+            + std::to_string(code) + ")";
+    }
+    return "lost the connection to the Wayland compositor (" + std::string(std::strerror(error)) + ")";
+}
+
+}

@@ -1,0 +1,287 @@
+#include "platform/wayland/EventLoop.h"
+
+#include "platform/x11/KeyTable.h"
+
+#include <wayland-client.h>
+#include <xkbcommon/xkbcommon.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <linux/input-event-codes.h>
+#include <poll.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace qm::wayland {
+
+namespace {
+
+EventLoop& loop_of(void* data) { return *static_cast<EventLoop*>(data); }
+
+void on_capabilities(void* data, wl_seat*, std::uint32_t capabilities) { loop_of(data).seat_capabilities(capabilities); }
+void on_seat_name(void*, wl_seat*, char const*) { }
+wl_seat_listener const seat_listener { on_capabilities, on_seat_name };
+
+void on_keymap(void* data, wl_keyboard*, std::uint32_t format, std::int32_t descriptor, std::uint32_t size)
+{
+    if (format == WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1)
+        loop_of(data).keymap(descriptor, size);
+    close(descriptor);
+}
+// Keys already held when the keyboard arrives are no presses (see KeyRepeat).
+void on_keyboard_enter(void* data, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) { loop_of(data).keyboard_entered(); }
+void on_keyboard_leave(void* data, wl_keyboard*, std::uint32_t, wl_surface*) { loop_of(data).keyboard_entered(); }
+void on_key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t key, std::uint32_t state)
+{
+    loop_of(data).key(key, state == WL_KEYBOARD_KEY_STATE_PRESSED);
+}
+void on_modifiers(void* data, wl_keyboard*, std::uint32_t, std::uint32_t depressed, std::uint32_t latched, std::uint32_t locked, std::uint32_t group)
+{
+    loop_of(data).modifiers(depressed, latched, locked, group);
+}
+void on_repeat_info(void* data, wl_keyboard*, std::int32_t rate, std::int32_t delay) { loop_of(data).repeat_info(rate, delay); }
+wl_keyboard_listener const keyboard_listener { on_keymap, on_keyboard_enter, on_keyboard_leave, on_key, on_modifiers, on_repeat_info };
+
+void on_pointer_enter(void* data, wl_pointer*, std::uint32_t serial, wl_surface* surface, wl_fixed_t x, wl_fixed_t y)
+{
+    loop_of(data).pointer_entered(serial, surface, wl_fixed_to_double(x), wl_fixed_to_double(y));
+}
+void on_pointer_leave(void*, wl_pointer*, std::uint32_t, wl_surface*) { }
+void on_motion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y)
+{
+    loop_of(data).pointer_moved(wl_fixed_to_double(x), wl_fixed_to_double(y));
+}
+void on_button(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t button, std::uint32_t state)
+{
+    loop_of(data).button(button, state == WL_POINTER_BUTTON_STATE_PRESSED);
+}
+void on_axis(void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) { }
+void on_frame(void*, wl_pointer*) { }
+void on_axis_source(void*, wl_pointer*, std::uint32_t) { }
+void on_axis_stop(void*, wl_pointer*, std::uint32_t, std::uint32_t) { }
+void on_axis_discrete(void*, wl_pointer*, std::uint32_t, std::int32_t) { }
+void on_axis_value120(void*, wl_pointer*, std::uint32_t, std::int32_t) { }
+wl_pointer_listener const pointer_listener { on_pointer_enter, on_pointer_leave, on_motion, on_button, on_axis, on_frame, on_axis_source, on_axis_stop,
+    on_axis_discrete, on_axis_value120 };
+
+}
+
+EventLoop::EventLoop(WaylandHost& host, Saver& saver, x11::TerminationSignals const& signals)
+    : m_host(host)
+    , m_saver(saver)
+    , m_signals(signals)
+    , m_size(host.play_size())
+    , m_renderer(m_size)
+    , m_xkb(xkb_context_new(XKB_CONTEXT_NO_FLAGS))
+    , m_trace_ticks(std::getenv("QUILVENMOOR_TICK_TRACE") != nullptr)
+{
+    m_saver.resize(m_size);
+    if (wl_seat* seat = m_host.connection().seat())
+        wl_seat_add_listener(seat, &seat_listener, this);
+}
+
+EventLoop::~EventLoop()
+{
+    if (m_keyboard)
+        wl_keyboard_release(m_keyboard);
+    if (m_pointer)
+        wl_pointer_release(m_pointer);
+    if (m_key_state)
+        xkb_state_unref(m_key_state);
+    if (m_keymap)
+        xkb_keymap_unref(m_keymap);
+    if (m_xkb)
+        xkb_context_unref(m_xkb);
+}
+
+EventLoop::Outcome EventLoop::run()
+{
+    wl_display* display = m_host.connection().display();
+    present();
+    while (m_saver.running()) {
+        if (m_signals.requested())
+            return Outcome::Signalled;
+        while (wl_display_prepare_read(display) != 0)
+            wl_display_dispatch_pending(display);
+        wl_display_flush(display);
+
+        std::optional<std::int64_t> due = m_host.scheduler().next_due();
+        if (auto const repeat = m_repeat.next_due(); repeat && (!due || *repeat < *due))
+            due = repeat;
+        int timeout = -1;
+        if (due)
+            timeout = static_cast<int>(std::max<std::int64_t>(0, *due - x11::monotonic_milliseconds()));
+        pollfd descriptors[2] = { { wl_display_get_fd(display), POLLIN, 0 }, { m_signals.descriptor(), POLLIN, 0 } };
+        poll(descriptors, m_signals.descriptor() >= 0 ? 2 : 1, timeout);
+        if (descriptors[0].revents & (POLLIN | POLLERR | POLLHUP))
+            wl_display_read_events(display);
+        else
+            wl_display_cancel_read(display);
+        if (m_signals.requested())
+            return Outcome::Signalled;
+
+        dispatch();
+        if (auto failure = m_host.connection().failure())
+            m_failure = std::move(*failure);
+        else if (m_host.failure())
+            m_failure = *m_host.failure();
+        if (!m_failure.empty())
+            return Outcome::Failed;
+        deliver_due();
+        present();
+    }
+    return Outcome::SaverEnded;
+}
+
+void EventLoop::dispatch()
+{
+    wl_display_dispatch_pending(m_host.connection().display());
+    follow_play_size();
+}
+
+void EventLoop::follow_play_size()
+{
+    ScreenSize const size = m_host.play_size();
+    if (size == m_size || size.width <= 0 || size.height <= 0)
+        return;
+    m_size = size;
+    m_saver.resize(m_size);
+    m_renderer.resize(m_size);
+}
+
+void EventLoop::deliver_due()
+{
+    std::int64_t const now = x11::monotonic_milliseconds();
+    while (m_saver.running()) {
+        auto const id = m_host.scheduler().take_due(now);
+        if (!id)
+            break;
+        m_host.set_now(now);
+        m_saver.tick(*id, x11::wall_clock());
+        // A diagnostic for measuring the tick rhythm from outside.
+        if (m_trace_ticks)
+            std::fprintf(stderr, "tick %d %lld\n", static_cast<int>(*id), static_cast<long long>(now));
+    }
+    if (auto const key = m_repeat.take_due(now); key && m_saver.running())
+        deliver_key(*key);
+}
+
+void EventLoop::present()
+{
+    Frmsaver const* form = m_saver.form();
+    if (!form || !m_host.present(m_renderer, *form))
+        return;
+    if (m_trace_ticks && !m_presented)
+        std::fprintf(stderr, "frame %lld\n", static_cast<long long>(x11::monotonic_milliseconds()));
+    m_presented = true;
+}
+
+void EventLoop::seat_capabilities(std::uint32_t capabilities)
+{
+    wl_seat* seat = m_host.connection().seat();
+    bool const keyboard = capabilities & WL_SEAT_CAPABILITY_KEYBOARD;
+    bool const pointer = capabilities & WL_SEAT_CAPABILITY_POINTER;
+    if (keyboard && !m_keyboard) {
+        m_keyboard = wl_seat_get_keyboard(seat);
+        wl_keyboard_add_listener(m_keyboard, &keyboard_listener, this);
+    } else if (!keyboard && m_keyboard) {
+        wl_keyboard_release(m_keyboard);
+        m_keyboard = nullptr;
+        m_repeat.reset();
+    }
+    if (pointer && !m_pointer) {
+        m_pointer = wl_seat_get_pointer(seat);
+        wl_pointer_add_listener(m_pointer, &pointer_listener, this);
+    } else if (!pointer && m_pointer) {
+        wl_pointer_release(m_pointer);
+        m_pointer = nullptr;
+        m_pointer_surface = nullptr;
+    }
+}
+
+void EventLoop::keymap(int descriptor, std::uint32_t size)
+{
+    void* text = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, descriptor, 0);
+    if (text == MAP_FAILED) {
+        m_failure = "cannot read the compositor's keymap";
+        return;
+    }
+    xkb_keymap* keymap = xkb_keymap_new_from_string(m_xkb, static_cast<char const*>(text), XKB_KEYMAP_FORMAT_TEXT_V1, XKB_KEYMAP_COMPILE_NO_FLAGS);
+    munmap(text, size);
+    if (!keymap) {
+        // Keep the keymap we had: keys still end the saver through it.
+        std::fprintf(stderr, "quilvenmoor: the compositor sent a keymap that cannot be read; keeping the previous one\n");
+        return;
+    }
+    if (m_key_state)
+        xkb_state_unref(m_key_state);
+    if (m_keymap)
+        xkb_keymap_unref(m_keymap);
+    m_keymap = keymap;
+    m_key_state = xkb_state_new(keymap);
+}
+
+void EventLoop::key(std::uint32_t key, bool pressed)
+{
+    if (!pressed) {
+        m_repeat.release(key);
+        return;
+    }
+    // Evdev codes are eight below the keymap's.
+    bool const repeats = m_keymap && xkb_keymap_key_repeats(m_keymap, key + 8);
+    m_repeat.press(key, repeats, x11::monotonic_milliseconds());
+    deliver_key(key);
+}
+
+void EventLoop::deliver_key(std::uint32_t key)
+{
+    if (!m_saver.running())
+        return;
+    // A key pressed before any keymap arrived still ends the saver, as an
+    // unknown key does everywhere.
+    xkb_keysym_t const keysym = m_key_state ? xkb_state_key_get_one_sym(m_key_state, key + 8) : XKB_KEY_NoSymbol;
+    int const code = x11::virtual_key_for(keysym);
+    std::int64_t const now = x11::monotonic_milliseconds();
+    m_host.set_now(now);
+    m_saver.key_down(code, x11::wall_clock());
+}
+
+void EventLoop::modifiers(std::uint32_t depressed, std::uint32_t latched, std::uint32_t locked, std::uint32_t group)
+{
+    if (m_key_state)
+        xkb_state_update_mask(m_key_state, depressed, latched, locked, 0, 0, group);
+}
+
+void EventLoop::pointer_entered(std::uint32_t serial, wl_surface* surface, double x, double y)
+{
+    // No pointer over any of the saver's surfaces.
+    wl_pointer_set_cursor(m_pointer, serial, nullptr, 0, 0);
+    m_pointer_surface = surface;
+    // The entry is the pointer's first position; a move elsewhere is real.
+    pointer_moved(x, y);
+}
+
+void EventLoop::pointer_moved(double x, double y)
+{
+    auto const position = m_host.play_position(m_pointer_surface, x, y);
+    if (!position || !m_saver.running())
+        return;
+    m_host.set_now(x11::monotonic_milliseconds());
+    m_saver.mouse_move(position->first, position->second, x11::wall_clock());
+    m_last_pointer = position;
+}
+
+void EventLoop::button(std::uint32_t button, bool pressed)
+{
+    if (!pressed || !m_last_pointer || !m_saver.running())
+        return;
+    // Left, middle and right as the handler numbers them; other buttons are no clicks.
+    int const number = button == BTN_LEFT ? 1 : button == BTN_MIDDLE ? 4 : button == BTN_RIGHT ? 2 : 0;
+    if (number == 0)
+        return;
+    m_host.set_now(x11::monotonic_milliseconds());
+    m_saver.mouse_down(number, m_last_pointer->first, m_last_pointer->second, x11::wall_clock());
+}
+
+}

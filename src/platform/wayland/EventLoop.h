@@ -1,0 +1,81 @@
+#pragma once
+
+#include "platform/wayland/KeyRepeat.h"
+#include "platform/wayland/WaylandHost.h"
+#include "platform/x11/Process.h"
+#include "start/Saver.h"
+#include "window/Renderer.h"
+
+#include <cstdint>
+#include <optional>
+#include <utility>
+#include <string>
+
+struct wl_keyboard;
+struct wl_pointer;
+struct wl_surface;
+struct xkb_context;
+struct xkb_keymap;
+struct xkb_state;
+
+namespace qm::wayland {
+
+// The one loop of the Wayland front end. It waits on the compositor and the
+// termination signals with a timeout to the next due tick or key repeat,
+// translates each input event once (keys by keysym through the shared key
+// table, the pointer into the play area's pixels), follows the play area's
+// size, and after each round sends the renderer's changes.
+class EventLoop {
+public:
+    enum class Outcome {
+        SaverEnded, // see Saver::ending()
+        Signalled, // SIGTERM, SIGINT or SIGHUP
+        Failed, // the compositor is gone or refused us: see failure()
+    };
+
+    EventLoop(WaylandHost&, Saver&, x11::TerminationSignals const&);
+    ~EventLoop();
+
+    EventLoop(EventLoop const&) = delete;
+    EventLoop& operator=(EventLoop const&) = delete;
+
+    Outcome run();
+    std::string const& failure() const { return m_failure; }
+
+    // For the seat's listeners.
+    void seat_capabilities(std::uint32_t capabilities);
+    void keymap(int descriptor, std::uint32_t size);
+    void key(std::uint32_t key, bool pressed);
+    void modifiers(std::uint32_t depressed, std::uint32_t latched, std::uint32_t locked, std::uint32_t group);
+    void keyboard_entered() { m_repeat.reset(); }
+    void repeat_info(int rate, int delay) { m_repeat.set_rate(rate, delay); }
+    void pointer_entered(std::uint32_t serial, wl_surface*, double x, double y);
+    void pointer_moved(double x, double y);
+    void button(std::uint32_t button, bool pressed);
+
+private:
+    void dispatch();
+    void deliver_key(std::uint32_t key);
+    void deliver_due();
+    void follow_play_size();
+    void present();
+
+    WaylandHost& m_host;
+    Saver& m_saver;
+    x11::TerminationSignals const& m_signals;
+    ScreenSize m_size;
+    Renderer m_renderer;
+    KeyRepeat m_repeat;
+    wl_keyboard* m_keyboard { nullptr };
+    wl_pointer* m_pointer { nullptr };
+    wl_surface* m_pointer_surface { nullptr };
+    std::optional<std::pair<float, float>> m_last_pointer;
+    xkb_context* m_xkb { nullptr };
+    xkb_keymap* m_keymap { nullptr };
+    xkb_state* m_key_state { nullptr };
+    std::string m_failure;
+    bool m_trace_ticks;
+    bool m_presented { false };
+};
+
+}

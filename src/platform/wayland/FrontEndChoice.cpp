@@ -1,0 +1,60 @@
+#include "platform/wayland/FrontEndChoice.h"
+
+namespace qm::wayland {
+
+namespace {
+
+constexpr char const* no_layer_shell = "the Wayland compositor does not offer the layer shell (zwlr_layer_shell_v1)";
+
+}
+
+FrontEndChoice choose_front_end(SessionFacts const& facts)
+{
+    bool const native_possible = facts.wayland_session && facts.compositor_reached && facts.layer_shell;
+    std::string const wayland_problem = !facts.wayland_session ? "no Wayland compositor was found (WAYLAND_DISPLAY is not set)"
+        : !facts.compositor_reached                            ? "the Wayland compositor cannot be reached"
+                                                               : no_layer_shell;
+
+    if (facts.forced == "wayland") {
+        if (native_possible)
+            return { FrontEnd::Wayland, {} };
+        return { {}, "QUILVENMOOR_PLATFORM=wayland, but " + wayland_problem };
+    }
+    if (facts.forced == "x11") {
+        if (facts.x_display)
+            return { FrontEnd::X11, {} };
+        return { {}, "QUILVENMOOR_PLATFORM=x11, but no X display is set (DISPLAY)" };
+    }
+    if (!facts.forced.empty())
+        return { {}, "QUILVENMOOR_PLATFORM must be \"wayland\" or \"x11\", not \"" + facts.forced + "\"" };
+
+    if (native_possible)
+        return { FrontEnd::Wayland, {} };
+    if (facts.x_display) {
+        if (!facts.wayland_session)
+            return { FrontEnd::X11, {} };
+        return { FrontEnd::X11, wayland_problem + "; running through Xwayland, where the compositor can take the keyboard away from the saver" };
+    }
+    if (!facts.wayland_session)
+        return { {}, std::string("no Wayland compositor with the layer shell (zwlr_layer_shell_v1) and no X display (DISPLAY) were found") };
+    return { {}, wayland_problem + ", and no X display (DISPLAY) is set to run through instead" };
+}
+
+std::string session_name(std::string const& wayland_socket, std::string const& x_display)
+{
+    if (!wayland_socket.empty())
+        return "wayland:" + wayland_socket;
+    return x_display;
+}
+
+std::string wayland_socket_path(char const* wayland_display, char const* runtime_directory)
+{
+    std::string const name = wayland_display && *wayland_display ? wayland_display : "wayland-0";
+    if (name.front() == '/')
+        return name;
+    if (!runtime_directory || !*runtime_directory)
+        return {};
+    return std::string(runtime_directory) + "/" + name;
+}
+
+}

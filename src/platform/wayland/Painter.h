@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/wayland/ShmBuffer.h"
+#include "platform/wayland/SwapChain.h"
+#include "window/Renderer.h"
+
+#include <memory>
+#include <vector>
+
+struct wl_shm;
+struct wl_surface;
+
+namespace qm::wayland {
+
+// Brings the surface the logo plays on up to date from the renderer: each
+// frame goes into a free shared-memory buffer, which first gets back what
+// it missed while the compositor held it, and the compositor is told only
+// the places that changed. The buffers are at the output's physical size.
+class Painter {
+public:
+    Painter(wl_shm*, wl_surface*, ScreenSize);
+
+    Painter(Painter const&) = delete;
+    Painter& operator=(Painter const&) = delete;
+
+    ScreenSize size() const { return m_size; }
+
+    // Sends the renderer's changes. Without a free buffer nothing is taken
+    // from the renderer, so the frame is owed and the next call sends it.
+    // Returns whether it committed a frame.
+    bool present(Renderer&, Frmsaver const&);
+
+private:
+    void execute(ShmBuffer&, std::vector<DrawOperation> const&, Renderer const&);
+
+    wl_shm* m_shm;
+    wl_surface* m_surface;
+    ScreenSize m_size;
+    SwapChain m_chain;
+    std::vector<std::unique_ptr<ShmBuffer>> m_buffers;
+    std::vector<DrawOperation> m_changes;
+    bool m_shown { false };
+};
+
+}

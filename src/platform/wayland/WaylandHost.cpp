@@ -1,0 +1,307 @@
+#include "platform/wayland/WaylandHost.h"
+
+#include "platform/x11/MessageBox.h"
+#include "window/Frmsaver.h"
+
+#include "layer-shell-client.h"
+#include "viewporter-client.h"
+
+#include <wayland-client.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+namespace qm::wayland {
+
+// One output's layer surface: the play area or a black cover.
+struct WaylandHost::Surface {
+    WaylandHost* host { nullptr };
+    std::uint32_t output_name { 0 };
+    wl_surface* surface { nullptr };
+    zwlr_layer_surface_v1* layer { nullptr };
+    wp_viewport* viewport { nullptr };
+    ScreenSize logical; // as the compositor configured it
+    bool configured { false };
+    std::unique_ptr<Painter> painter; // while the logo plays here
+    std::unique_ptr<ShmBuffer> black; // a cover's own buffer where nothing can stretch one pixel
+
+    ~Surface()
+    {
+        painter.reset();
+        black.reset();
+        if (viewport)
+            wp_viewport_destroy(viewport);
+        if (layer)
+            zwlr_layer_surface_v1_destroy(layer);
+        if (surface)
+            wl_surface_destroy(surface);
+    }
+};
+
+namespace {
+
+void on_configure(void* data, zwlr_layer_surface_v1*, std::uint32_t serial, std::uint32_t width, std::uint32_t height)
+{
+    auto& surface = *static_cast<WaylandHost::Surface*>(data);
+    surface.host->configure(surface, serial, static_cast<int>(width), static_cast<int>(height));
+}
+
+void on_closed(void* data, zwlr_layer_surface_v1*)
+{
+    auto& surface = *static_cast<WaylandHost::Surface*>(data);
+    surface.host->closed(surface);
+}
+
+zwlr_layer_surface_v1_listener const layer_surface_listener { on_configure, on_closed };
+
+constexpr std::uint32_t every_edge = ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT
+    | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT;
+
+}
+
+WaylandHost::WaylandHost(std::string argument_text, std::unique_ptr<Connection> connection, std::string const& session_name)
+    : m_arguments(std::move(argument_text))
+    , m_connection(std::move(connection))
+    , m_lock(session_name)
+{
+    for (auto const& output : m_connection->outputs())
+        m_order.add(output->name);
+    m_connection->on_output_change([this](Output& output, OutputChange change) { output_changed(output, change); });
+}
+
+WaylandHost::~WaylandHost()
+{
+    m_connection->on_output_change({});
+    unload_window();
+}
+
+void WaylandHost::show_message_box(std::string_view text, std::string_view title, int style)
+{
+    // The box is drawn by the X11 front end's own code, through Xwayland.
+    if (std::getenv("DISPLAY")) {
+        x11::Connection x;
+        x11::show_message_box(x, text, title, style);
+        return;
+    }
+    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(), static_cast<int>(text.size()), text.data());
+}
+
+ScreenSize WaylandHost::screen_size() const
+{
+    if (Surface const* surface = playing_surface(); surface && surface->configured)
+        return physical_size(*surface);
+    auto const name = m_order.playing();
+    Output const* output = name ? m_connection->output(*name) : nullptr;
+    if (!output)
+        return {};
+    bool const sideways = output->transform % 2 == 1;
+    return sideways ? ScreenSize { output->mode.height, output->mode.width } : output->mode;
+}
+
+ScreenSize WaylandHost::play_size() const
+{
+    if (Surface const* surface = playing_surface(); surface && surface->painter)
+        return surface->painter->size();
+    return screen_size();
+}
+
+ScreenSize WaylandHost::physical_size(Surface const& surface) const
+{
+    Output const* output = m_connection->output(surface.output_name);
+    if (!output)
+        return surface.logical;
+    ScreenSize mode = output->transform % 2 == 1 ? ScreenSize { output->mode.height, output->mode.width } : output->mode;
+    // Without the viewporter a buffer can only be a whole multiple of the surface.
+    if (!m_connection->viewporter() || mode.width <= 0 || mode.height <= 0)
+        return { surface.logical.width * output->scale, surface.logical.height * output->scale };
+    return mode;
+}
+
+void WaylandHost::handle_pending_events()
+{
+    wl_display_dispatch_pending(m_connection->display());
+    wl_display_flush(m_connection->display());
+}
+
+void WaylandHost::show_window()
+{
+    if (!m_connection->compositor() || !m_connection->shm() || !m_connection->layer_shell())
+        throw CompositorError("the Wayland compositor lacks what the saver needs (wl_compositor, wl_shm, zwlr_layer_shell_v1)");
+    if (m_connection->viewporter()) {
+        m_black = std::make_unique<ShmBuffer>(m_connection->shm(), ScreenSize { 1, 1 }, [] { });
+        m_black->fill({ 0, 0, 1, 1 }, Renderer::black);
+    }
+    m_shown = true;
+    for (auto const& output : m_connection->outputs())
+        cover(*output);
+    // The first configure answers the first commit; a compositor that
+    // does not show the saver leaves nothing that input could end.
+    m_connection->roundtrip();
+    Surface const* playing = playing_surface();
+    if (!playing || !playing->configured)
+        throw CompositorError("the Wayland compositor did not show the saver's surface");
+}
+
+void WaylandHost::cover(Output& output)
+{
+    if (surface_for(output.name))
+        return;
+    auto surface = std::make_unique<Surface>();
+    surface->host = this;
+    surface->output_name = output.name;
+    surface->surface = wl_compositor_create_surface(m_connection->compositor());
+    surface->layer = zwlr_layer_shell_v1_get_layer_surface(m_connection->layer_shell(), surface->surface, output.output,
+        ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "quilvenmoor");
+    zwlr_layer_surface_v1_add_listener(surface->layer, &layer_surface_listener, surface.get());
+    zwlr_layer_surface_v1_set_size(surface->layer, 0, 0);
+    zwlr_layer_surface_v1_set_anchor(surface->layer, every_edge);
+    zwlr_layer_surface_v1_set_exclusive_zone(surface->layer, -1);
+    zwlr_layer_surface_v1_set_keyboard_interactivity(surface->layer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
+    if (m_connection->viewporter())
+        surface->viewport = wp_viewporter_get_viewport(m_connection->viewporter(), surface->surface);
+    wl_surface_commit(surface->surface);
+    m_surfaces.push_back(std::move(surface));
+}
+
+void WaylandHost::uncover(std::uint32_t output_name)
+{
+    std::erase_if(m_surfaces, [output_name](auto const& surface) { return surface->output_name == output_name; });
+}
+
+WaylandHost::Surface* WaylandHost::surface_for(std::uint32_t output_name) const
+{
+    auto const found = std::find_if(m_surfaces.begin(), m_surfaces.end(), [output_name](auto const& surface) { return surface->output_name == output_name; });
+    return found == m_surfaces.end() ? nullptr : found->get();
+}
+
+WaylandHost::Surface* WaylandHost::playing_surface() const
+{
+    auto const name = m_order.playing();
+    return name ? surface_for(*name) : nullptr;
+}
+
+void WaylandHost::configure(Surface& surface, std::uint32_t serial, int width, int height)
+{
+    zwlr_layer_surface_v1_ack_configure(surface.layer, serial);
+    surface.logical = { width, height };
+    surface.configured = true;
+    prepare(surface);
+}
+
+// Gives a configured surface its content: the play area gets a painter at
+// the output's physical size (the next frame fills it), a cover its black.
+void WaylandHost::prepare(Surface& surface)
+{
+    if (!surface.configured || surface.logical.width <= 0 || surface.logical.height <= 0)
+        return;
+    Output const* output = m_connection->output(surface.output_name);
+    ScreenSize const physical = physical_size(surface);
+    bool const stretched = surface.viewport != nullptr;
+    if (stretched)
+        wp_viewport_set_destination(surface.viewport, surface.logical.width, surface.logical.height);
+    else
+        wl_surface_set_buffer_scale(surface.surface, output ? output->scale : 1);
+
+    if (m_order.plays(surface.output_name)) {
+        surface.black.reset();
+        if (!surface.painter || surface.painter->size() != physical)
+            surface.painter = std::make_unique<Painter>(m_connection->shm(), surface.surface, physical);
+        // The painter commits its first frame on the next round of the loop.
+        return;
+    }
+    surface.painter.reset();
+    if (stretched) {
+        wl_surface_attach(surface.surface, m_black->buffer(), 0, 0);
+    } else {
+        surface.black = std::make_unique<ShmBuffer>(m_connection->shm(), physical, [] { });
+        surface.black->fill({ 0, 0, physical.width, physical.height }, Renderer::black);
+        wl_surface_attach(surface.surface, surface.black->buffer(), 0, 0);
+    }
+    wl_surface_damage_buffer(surface.surface, 0, 0, physical.width, physical.height);
+    wl_surface_commit(surface.surface);
+}
+
+void WaylandHost::closed(Surface& surface)
+{
+    // An output that goes closes its surface before (or after) the
+    // registry says so; the removal handles that. Any other close leaves an
+    // output bare, and a saver that shows only in part must end.
+    if (m_connection->output(surface.output_name) && !m_failure)
+        m_failure = "the Wayland compositor closed the saver's surface";
+}
+
+void WaylandHost::output_changed(Output& output, OutputChange change)
+{
+    switch (change) {
+    case OutputChange::Added:
+        m_order.add(output.name);
+        if (m_shown)
+            cover(output);
+        break;
+    case OutputChange::Described:
+        // A new mode or scale: the surface's buffers follow.
+        if (Surface* surface = surface_for(output.name))
+            prepare(*surface);
+        break;
+    case OutputChange::Removed: {
+        bool const moved = m_order.remove(output.name);
+        uncover(output.name);
+        if (m_shown && m_order.empty() && !m_failure)
+            m_failure = "no output is left to show the saver on";
+        if (moved) {
+            if (Surface* surface = playing_surface())
+                prepare(*surface);
+        }
+        break;
+    }
+    }
+}
+
+std::optional<std::pair<float, float>> WaylandHost::play_position(wl_surface* target, double x, double y) const
+{
+    auto const found = std::find_if(m_surfaces.begin(), m_surfaces.end(), [target](auto const& surface) { return surface->surface == target; });
+    if (found == m_surfaces.end())
+        return {};
+    Surface const& surface = **found;
+    ScreenSize const physical = physical_size(surface);
+    double const scale_x = surface.logical.width > 0 ? double(physical.width) / surface.logical.width : 1.0;
+    double const scale_y = surface.logical.height > 0 ? double(physical.height) / surface.logical.height : 1.0;
+    double offset_x = 0;
+    double offset_y = 0;
+    Surface const* playing = playing_surface();
+    if (playing && playing != &surface) {
+        // Where the cover lies from the play area, in the compositor's space.
+        Output const* here = m_connection->output(surface.output_name);
+        Output const* there = m_connection->output(playing->output_name);
+        if (here && there) {
+            offset_x = here->x - there->x;
+            offset_y = here->y - there->y;
+        }
+        // Outputs side by side in the compositor's space could still map a
+        // cover's point into the play area; keep it outside.
+        if (offset_x == 0 && offset_y == 0)
+            offset_x = playing->logical.width;
+    }
+    return std::pair { static_cast<float>((x + offset_x) * scale_x), static_cast<float>((y + offset_y) * scale_y) };
+}
+
+bool WaylandHost::present(Renderer& renderer, Frmsaver const& form)
+{
+    Surface* surface = playing_surface();
+    if (!surface || !surface->painter)
+        return false;
+    return surface->painter->present(renderer, form);
+}
+
+void WaylandHost::unload_window()
+{
+    if (!m_shown)
+        return;
+    m_shown = false;
+    m_surfaces.clear();
+    m_black.reset();
+    wl_display_flush(m_connection->display());
+}
+
+}

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "platform/Host.h"
+#include "platform/TickScheduler.h"
+#include "platform/wayland/Connection.h"
+#include "platform/wayland/OutputOrder.h"
+#include "platform/wayland/Painter.h"
+#include "platform/x11/InstanceLock.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct wl_surface;
+struct wp_viewport;
+struct zwlr_layer_surface_v1;
+
+namespace qm::wayland {
+
+// The saver's platform on a Wayland compositor with the layer shell: one
+// overlay surface per output that takes the keyboard exclusively. The logo
+// plays on the first output the compositor announced, at that output's
+// physical pixels; every other output gets a black cover. Outputs that come
+// later are covered at once; when the playing output goes, the play area
+// moves to the first that remains.
+class WaylandHost final : public Host {
+public:
+    WaylandHost(std::string argument_text, std::unique_ptr<Connection>, std::string const& session_name);
+    ~WaylandHost() override;
+
+    bool previous_instance() const override { return m_lock.another_runs(); }
+    std::string argument_text() const override { return m_arguments; }
+    void show_message_box(std::string_view text, std::string_view title, int style) override;
+    ScreenSize screen_size() const override;
+    void handle_pending_events() override;
+    // Throws CompositorError when the compositor does not show the surfaces.
+    void show_window() override;
+    void unload_window() override;
+    void set_timer(TimerId id, bool enabled, int interval) override { m_scheduler.set(id, enabled, interval, m_now); }
+
+    Connection& connection() { return *m_connection; }
+    TickScheduler& scheduler() { return m_scheduler; }
+    void set_now(std::int64_t now) { m_now = now; }
+
+    // The play area's size in physical pixels; it changes when the playing
+    // output does.
+    ScreenSize play_size() const;
+    // A pointer position on one of our surfaces, in the play area's pixels.
+    // Positions over a cover lie outside the play area, where they fall on
+    // the bare surface, as over the covers on every other platform.
+    std::optional<std::pair<float, float>> play_position(wl_surface*, double x, double y) const;
+    // Sends the renderer's changes to the playing surface, once it is
+    // configured; otherwise the frame waits.
+    bool present(Renderer&, Frmsaver const&);
+    // Why the saver cannot go on, if it cannot.
+    std::optional<std::string> const& failure() const { return m_failure; }
+
+    // For the layer surfaces' listeners.
+    struct Surface;
+    void configure(Surface&, std::uint32_t serial, int width, int height);
+    void closed(Surface&);
+
+private:
+    void output_changed(Output&, OutputChange);
+    void cover(Output&);
+    void uncover(std::uint32_t output_name);
+    Surface* surface_for(std::uint32_t output_name) const;
+    Surface* playing_surface() const;
+    void prepare(Surface&);
+    ScreenSize physical_size(Surface const&) const;
+
+    std::string m_arguments;
+    std::unique_ptr<Connection> m_connection;
+    x11::InstanceLock m_lock;
+    TickScheduler m_scheduler;
+    std::int64_t m_now { 0 };
+    OutputOrder m_order;
+    std::vector<std::unique_ptr<Surface>> m_surfaces;
+    std::unique_ptr<ShmBuffer> m_black; // one pixel, stretched over every cover
+    bool m_shown { false };
+    std::optional<std::string> m_failure;
+};
+
+}

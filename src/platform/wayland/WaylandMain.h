@@ -1,0 +1,15 @@
+#pragma once
+
+#include "platform/wayland/Connection.h"
+#include "platform/x11/Process.h"
+
+#include <memory>
+#include <string>
+
+namespace qm::wayland {
+
+// The saver on a Wayland compositor that offers the layer shell: runs
+// `arguments` and returns the exit status.
+int run_saver(std::string const& arguments, std::unique_ptr<Connection>, std::string const& session_name, x11::TerminationSignals const&);
+
+}

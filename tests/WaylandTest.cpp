@@ -1,0 +1,174 @@
+#include "platform/wayland/FrontEndChoice.h"
+#include "platform/wayland/KeyRepeat.h"
+#include "platform/wayland/OutputOrder.h"
+#include "platform/wayland/SwapChain.h"
+
+#include <gtest/gtest.h>
+
+using namespace qm;
+using namespace qm::wayland;
+
+namespace {
+
+SessionFacts wayland_with(bool layer_shell, bool x_display, std::string forced = {})
+{
+    return { std::move(forced), true, true, layer_shell, x_display };
+}
+
+}
+
+TEST(FrontEndChoice, NativeOnlyWhereTheCompositorOffersTheLayerShell)
+{
+    EXPECT_EQ(choose_front_end(wayland_with(true, true)), (FrontEndChoice { FrontEnd::Wayland, {} }));
+
+    // Without it: Xwayland, with one line on what that costs.
+    auto const fallback = choose_front_end(wayland_with(false, true));
+    EXPECT_EQ(fallback.front_end, FrontEnd::X11);
+    EXPECT_NE(fallback.message.find("zwlr_layer_shell_v1"), std::string::npos);
+    EXPECT_NE(fallback.message.find("keyboard"), std::string::npos);
+
+    // Neither: no front end, and the message names the missing layer shell.
+    auto const neither = choose_front_end(wayland_with(false, false));
+    EXPECT_FALSE(neither.front_end);
+    EXPECT_NE(neither.message.find("zwlr_layer_shell_v1"), std::string::npos);
+    auto const nothing = choose_front_end({ {}, false, false, false, false });
+    EXPECT_FALSE(nothing.front_end);
+    EXPECT_NE(nothing.message.find("zwlr_layer_shell_v1"), std::string::npos);
+
+    // A plain X session says nothing; an unreachable compositor falls back like a missing layer shell.
+    EXPECT_EQ(choose_front_end({ {}, false, false, false, true }), (FrontEndChoice { FrontEnd::X11, {} }));
+    auto const unreachable = choose_front_end({ {}, true, false, false, true });
+    EXPECT_EQ(unreachable.front_end, FrontEnd::X11);
+    EXPECT_NE(unreachable.message.find("cannot be reached"), std::string::npos);
+}
+
+TEST(FrontEndChoice, ForcingOneRunsItOrSaysWhyItCannot)
+{
+    EXPECT_EQ(choose_front_end(wayland_with(true, true, "x11")), (FrontEndChoice { FrontEnd::X11, {} }));
+    EXPECT_EQ(choose_front_end(wayland_with(true, false, "wayland")), (FrontEndChoice { FrontEnd::Wayland, {} }));
+
+    auto const no_shell = choose_front_end(wayland_with(false, true, "wayland"));
+    EXPECT_FALSE(no_shell.front_end) << "a forced front end never falls back";
+    EXPECT_NE(no_shell.message.find("zwlr_layer_shell_v1"), std::string::npos);
+    auto const no_display = choose_front_end(wayland_with(true, false, "x11"));
+    EXPECT_FALSE(no_display.front_end);
+    EXPECT_NE(no_display.message.find("DISPLAY"), std::string::npos);
+    auto const unknown = choose_front_end(wayland_with(true, true, "mir"));
+    EXPECT_FALSE(unknown.front_end);
+    EXPECT_NE(unknown.message.find("\"mir\""), std::string::npos);
+}
+
+TEST(FrontEndChoice, OneCopyPerSessionWhicheverFrontEndRuns)
+{
+    // The same name for the native saver and for one on that session's Xwayland.
+    EXPECT_EQ(session_name("/run/user/1000/wayland-1", ":0"), session_name("/run/user/1000/wayland-1", ""));
+    EXPECT_NE(session_name("/run/user/1000/wayland-1", ":0"), session_name("/run/user/1000/wayland-2", ":0"));
+    EXPECT_EQ(session_name("", ":1"), ":1");
+
+    EXPECT_EQ(wayland_socket_path("wayland-1", "/run/user/7"), "/run/user/7/wayland-1");
+    EXPECT_EQ(wayland_socket_path(nullptr, "/run/user/7"), "/run/user/7/wayland-0");
+    EXPECT_EQ(wayland_socket_path("/tmp/compositor", nullptr), "/tmp/compositor");
+    EXPECT_EQ(wayland_socket_path("wayland-1", nullptr), "");
+}
+
+TEST(OutputOrder, LogoPlaysOnTheFirstAnnouncedAndMovesWhenItGoes)
+{
+    OutputOrder order;
+    EXPECT_FALSE(order.playing());
+    order.add(7);
+    order.add(3);
+    order.add(7);
+    EXPECT_EQ(order.playing(), 7u) << "announcement order, not registry number";
+    EXPECT_FALSE(order.remove(3)) << "a cover going leaves the play area";
+    order.add(3);
+    EXPECT_TRUE(order.remove(7));
+    EXPECT_EQ(order.playing(), 3u);
+    EXPECT_TRUE(order.remove(3));
+    EXPECT_TRUE(order.empty());
+}
+
+TEST(KeyRepeat, HeldKeyRepeatsAtTheCompositorsRateWithoutBursts)
+{
+    KeyRepeat repeat;
+    repeat.set_rate(25, 600);
+    repeat.press(105, true, 1000);
+    EXPECT_EQ(repeat.next_due(), 1600);
+    EXPECT_FALSE(repeat.take_due(1599));
+    EXPECT_EQ(repeat.take_due(1600), 105u);
+    EXPECT_EQ(repeat.next_due(), 1640);
+    // A loop that stalled gets one repeat, then the rhythm from now.
+    EXPECT_EQ(repeat.take_due(2000), 105u);
+    EXPECT_FALSE(repeat.take_due(2000));
+    EXPECT_EQ(repeat.next_due(), 2040);
+
+    // Releasing another key leaves the repeat; releasing this one ends it.
+    repeat.release(30);
+    EXPECT_TRUE(repeat.next_due());
+    repeat.release(105);
+    EXPECT_FALSE(repeat.next_due());
+}
+
+TEST(KeyRepeat, OnlyKeysPressedHereRepeat)
+{
+    KeyRepeat repeat;
+    repeat.set_rate(30, 200);
+    repeat.press(1, true, 0);
+    repeat.press(42, false, 10); // a modifier stops the repeat, as on every desktop
+    EXPECT_FALSE(repeat.next_due());
+
+    repeat.press(1, true, 20);
+    repeat.reset(); // the keyboard left, or arrived with keys already held
+    EXPECT_FALSE(repeat.next_due());
+
+    repeat.set_rate(0, 200); // the compositor turns repeating off
+    repeat.press(1, true, 30);
+    EXPECT_FALSE(repeat.next_due());
+}
+
+TEST(SwapChain, EachBufferRepaintsWhatItMissedAndNothingMore)
+{
+    SwapChain chain({ 100, 80 }, 3);
+    Rect const whole { 0, 0, 100, 80 };
+    Rect const first { 10, 10, 20, 20 };
+    Rect const second { 40, 10, 20, 20 };
+
+    auto const a = chain.acquire();
+    ASSERT_EQ(a, 0u);
+    EXPECT_EQ(chain.submit(*a, { first }), (std::vector<Rect> { whole, first })) << "a new buffer starts wholly out of date";
+
+    // The compositor still holds buffer 0: the next frame goes to a new one.
+    auto const b = chain.acquire();
+    ASSERT_EQ(b, 1u);
+    EXPECT_EQ(chain.submit(*b, { second }), (std::vector<Rect> { whole, second }));
+    chain.release(*a);
+
+    // Buffer 0 comes back: it missed only the second frame's change.
+    auto const again = chain.acquire();
+    ASSERT_EQ(again, 0u);
+    Rect const third { 70, 50, 40, 40 }; // overhangs the edge: clipped
+    EXPECT_EQ(chain.submit(*again, { third }), (std::vector<Rect> { second, { 70, 50, 30, 30 } }));
+}
+
+TEST(SwapChain, AFrameWaitsWhenEveryBufferIsHeldAndMissedPlacesStayBounded)
+{
+    SwapChain chain({ 1000, 1000 }, 3);
+    for (int held = 0; held < 3; ++held)
+        chain.submit(*chain.acquire(), {});
+    EXPECT_FALSE(chain.acquire()) << "no fourth buffer; the frame is owed";
+    chain.release(2);
+    chain.release(1);
+    ASSERT_EQ(chain.acquire(), 1u);
+
+    // Buffer 0 misses many small changes; they merge into one place that holds them all.
+    for (int step = 0; step < 20; ++step)
+        chain.submit(1, { { step * 10, step * 10, 5, 5 } }), chain.release(1);
+    chain.release(0);
+    ASSERT_EQ(chain.acquire(), 0u);
+    auto const repaint = chain.submit(0, {});
+    ASSERT_LE(repaint.size(), 8u);
+    for (int step = 0; step < 20; ++step) {
+        Rect const change { step * 10, step * 10, 5, 5 };
+        EXPECT_TRUE(std::any_of(repaint.begin(), repaint.end(), [&](Rect const& area) { return area.intersected(change) == change; }))
+            << "change " << step << " is repainted";
+    }
+}
