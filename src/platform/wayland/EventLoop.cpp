@@ -137,6 +137,8 @@ EventLoop::Outcome EventLoop::run()
 void EventLoop::dispatch()
 {
     wl_display_dispatch_pending(m_host.connection().display());
+    if (!m_host.connection().failure())
+        m_host.settle();
     follow_play_size();
 }
 

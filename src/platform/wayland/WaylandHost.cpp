@@ -23,6 +23,8 @@ struct WaylandHost::Surface {
     wp_viewport* viewport { nullptr };
     ScreenSize logical; // as the compositor configured it
     bool configured { false };
+    bool closed { false };
+    bool again { false }; // made anew after the compositor closed the first
     std::unique_ptr<Painter> painter; // while the logo plays here
     std::unique_ptr<ShmBuffer> black; // a cover's own buffer where nothing can stretch one pixel
 
@@ -143,12 +145,13 @@ void WaylandHost::show_window()
         throw CompositorError("the Wayland compositor did not show the saver's surface");
 }
 
-void WaylandHost::cover(Output& output)
+void WaylandHost::cover(Output& output, bool again)
 {
     if (surface_for(output.name))
         return;
     auto surface = std::make_unique<Surface>();
     surface->host = this;
+    surface->again = again;
     surface->output_name = output.name;
     surface->surface = wl_compositor_create_surface(m_connection->compositor());
     surface->layer = zwlr_layer_shell_v1_get_layer_surface(m_connection->layer_shell(), surface->surface, output.output,
@@ -224,11 +227,36 @@ void WaylandHost::prepare(Surface& surface)
 
 void WaylandHost::closed(Surface& surface)
 {
-    // An output that goes closes its surface before (or after) the
-    // registry says so; the removal handles that. Any other close leaves an
-    // output bare, and a saver that shows only in part must end.
-    if (m_connection->output(surface.output_name) && !m_failure)
-        m_failure = "the Wayland compositor closed the saver's surface";
+    surface.closed = true;
+    surface.configured = false;
+    m_closed_surfaces = true;
+}
+
+void WaylandHost::settle()
+{
+    if (!m_closed_surfaces)
+        return;
+    m_closed_surfaces = false;
+    // An output that goes closes its surface just before the registry
+    // says it is gone: let that news arrive before judging the close.
+    m_connection->roundtrip();
+    std::vector<std::uint32_t> reopen;
+    for (auto const& surface : m_surfaces) {
+        if (!surface->closed)
+            continue;
+        // A surface closed twice on an output that stays leaves that output
+        // bare: a saver that shows only in part must end.
+        if (surface->again) {
+            m_failure = "the Wayland compositor closed the saver's surface";
+            return;
+        }
+        reopen.push_back(surface->output_name);
+    }
+    for (std::uint32_t name : reopen) {
+        uncover(name);
+        if (Output* output = m_connection->output(name))
+            cover(*output, true);
+    }
 }
 
 void WaylandHost::output_changed(Output& output, OutputChange change)
@@ -289,7 +317,7 @@ std::optional<std::pair<float, float>> WaylandHost::play_position(wl_surface* ta
 bool WaylandHost::present(Renderer& renderer, Frmsaver const& form)
 {
     Surface* surface = playing_surface();
-    if (!surface || !surface->painter)
+    if (!surface || !surface->painter || !surface->configured)
         return false;
     return surface->painter->present(renderer, form);
 }

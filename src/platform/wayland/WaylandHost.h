@@ -54,6 +54,9 @@ public:
     // Sends the renderer's changes to the playing surface, once it is
     // configured; otherwise the frame waits.
     bool present(Renderer&, Frmsaver const&);
+    // Deals with surfaces the compositor closed, once the events that came
+    // with the close have been handled.
+    void settle();
     // Why the saver cannot go on, if it cannot.
     std::optional<std::string> const& failure() const { return m_failure; }
 
@@ -64,7 +67,7 @@ public:
 
 private:
     void output_changed(Output&, OutputChange);
-    void cover(Output&);
+    void cover(Output&, bool again = false);
     void uncover(std::uint32_t output_name);
     Surface* surface_for(std::uint32_t output_name) const;
     Surface* playing_surface() const;
@@ -80,6 +83,7 @@ private:
     std::vector<std::unique_ptr<Surface>> m_surfaces;
     std::unique_ptr<ShmBuffer> m_black; // one pixel, stretched over every cover
     bool m_shown { false };
+    bool m_closed_surfaces { false };
     std::optional<std::string> m_failure;
 };
 
