@@ -79,6 +79,11 @@ public:
 
     Rect window() const { return { 0, 0, m_screen.width, m_screen.height }; }
 
+    // Where the last update put the box and the banner (the banner empty
+    // while hidden), in window pixels; the box may overhang the window.
+    Rect presented_box() const { return m_presented_box; }
+    Rect presented_banner() const { return m_presented_banner; }
+
 private:
     void compose_layers(Frmsaver const&);
     void paint_area(Rect area, Rect box, Rect banner);

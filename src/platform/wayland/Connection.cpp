@@ -87,6 +87,8 @@ Connection::~Connection()
         wl_output_destroy(output->output);
     if (m_seat)
         wl_seat_destroy(m_seat);
+    if (m_subcompositor)
+        wl_subcompositor_destroy(m_subcompositor);
     if (m_viewporter)
         wp_viewporter_destroy(m_viewporter);
     if (m_layer_shell)
@@ -118,6 +120,8 @@ void Connection::add_global(std::uint32_t name, char const* interface, std::uint
         m_layer_shell = bind<zwlr_layer_shell_v1>(m_registry, name, zwlr_layer_shell_v1_interface, version, 4);
     } else if (kind == wp_viewporter_interface.name) {
         m_viewporter = bind<wp_viewporter>(m_registry, name, wp_viewporter_interface, version, 1);
+    } else if (kind == wl_subcompositor_interface.name) {
+        m_subcompositor = bind<wl_subcompositor>(m_registry, name, wl_subcompositor_interface, version, 1);
     } else if (kind == wl_seat_interface.name && !m_seat) {
         m_seat = bind<wl_seat>(m_registry, name, wl_seat_interface, version, 5);
     } else if (kind == wl_output_interface.name) {

@@ -66,6 +66,7 @@ public:
     zwlr_layer_shell_v1* layer_shell() const { return m_layer_shell; }
     wp_viewporter* viewporter() const { return m_viewporter; }
     wl_seat* seat() const { return m_seat; }
+    wl_subcompositor* subcompositor() const { return m_subcompositor; }
 
     std::vector<std::unique_ptr<Output>> const& outputs() const { return m_outputs; }
     Output* output(std::uint32_t name) const;
@@ -93,6 +94,7 @@ private:
     zwlr_layer_shell_v1* m_layer_shell { nullptr };
     wp_viewporter* m_viewporter { nullptr };
     wl_seat* m_seat { nullptr };
+    wl_subcompositor* m_subcompositor { nullptr };
     std::vector<std::unique_ptr<Output>> m_outputs;
     std::function<void(Output&, OutputChange)> m_observer;
 };

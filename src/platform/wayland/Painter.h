@@ -12,23 +12,31 @@ struct wl_surface;
 
 namespace qm::wayland {
 
+// What brings the surface the logo plays on up to date from the renderer.
+class FramePainter {
+public:
+    virtual ~FramePainter() = default;
+    // The play area's size in the buffers' pixels.
+    virtual ScreenSize size() const = 0;
+    // Sends the renderer's changes. Without a free buffer nothing is taken
+    // from the renderer, so the frame is owed and the next call sends it.
+    // Returns whether it committed a frame.
+    virtual bool present(Renderer&, Frmsaver const&) = 0;
+};
+
 // Brings the surface the logo plays on up to date from the renderer: each
 // frame goes into a free shared-memory buffer, which first gets back what
 // it missed while the compositor held it, and the compositor is told only
 // the places that changed. The buffers are at the output's physical size.
-class Painter {
+class Painter final : public FramePainter {
 public:
     Painter(wl_shm*, wl_surface*, ScreenSize);
 
     Painter(Painter const&) = delete;
     Painter& operator=(Painter const&) = delete;
 
-    ScreenSize size() const { return m_size; }
-
-    // Sends the renderer's changes. Without a free buffer nothing is taken
-    // from the renderer, so the frame is owed and the next call sends it.
-    // Returns whether it committed a frame.
-    bool present(Renderer&, Frmsaver const&);
+    ScreenSize size() const override { return m_size; }
+    bool present(Renderer&, Frmsaver const&) override;
 
 private:
     void execute(ShmBuffer&, std::vector<DrawOperation> const&, Renderer const&);

@@ -1,5 +1,6 @@
 #include "platform/wayland/WaylandHost.h"
 
+#include "platform/wayland/SubsurfacePainter.h"
 #include "platform/x11/MessageBox.h"
 #include "window/Frmsaver.h"
 
@@ -25,7 +26,7 @@ struct WaylandHost::Surface {
     bool configured { false };
     bool closed { false };
     bool again { false }; // made anew after the compositor closed the first
-    std::unique_ptr<Painter> painter; // while the logo plays here
+    std::unique_ptr<FramePainter> painter; // while the logo plays here
     std::unique_ptr<ShmBuffer> black; // a cover's own buffer where nothing can stretch one pixel
 
     ~Surface()
@@ -209,7 +210,7 @@ void WaylandHost::prepare(Surface& surface)
     if (m_order.plays(surface.output_name)) {
         surface.black.reset();
         if (!surface.painter || surface.painter->size() != physical)
-            surface.painter = std::make_unique<Painter>(m_connection->shm(), surface.surface, physical);
+            surface.painter = make_painter(surface, physical);
         // The painter commits its first frame on the next round of the loop.
         return;
     }
@@ -223,6 +224,19 @@ void WaylandHost::prepare(Surface& surface)
     }
     wl_surface_damage_buffer(surface.surface, 0, 0, physical.width, physical.height);
     wl_surface_commit(surface.surface);
+}
+
+// Where the surface's pixels are the output's, the compositor moves the box
+// as a subsurface; elsewhere only a buffer of the output's own pixels keeps
+// the box exact, and frames go into it. QUILVENMOOR_WAYLAND_PAINTER=buffer
+// asks for the second everywhere, for measuring one against the other.
+std::unique_ptr<FramePainter> WaylandHost::make_painter(Surface& surface, ScreenSize physical) const
+{
+    char const* choice = std::getenv("QUILVENMOOR_WAYLAND_PAINTER");
+    bool const buffers_asked = choice && std::string_view(choice) == "buffer";
+    if (!buffers_asked && physical == surface.logical && m_connection->subcompositor() && m_black)
+        return std::make_unique<SubsurfacePainter>(*m_connection, surface.surface, m_black->buffer(), physical);
+    return std::make_unique<Painter>(m_connection->shm(), surface.surface, physical);
 }
 
 void WaylandHost::closed(Surface& surface)

@@ -73,6 +73,7 @@ private:
     Surface* playing_surface() const;
     void prepare(Surface&);
     ScreenSize physical_size(Surface const&) const;
+    std::unique_ptr<FramePainter> make_painter(Surface&, ScreenSize physical) const;
 
     std::string m_arguments;
     std::unique_ptr<Connection> m_connection;
