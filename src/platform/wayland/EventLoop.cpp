@@ -1,5 +1,6 @@
 #include "platform/wayland/EventLoop.h"
 
+#include "platform/TickDelivery.h"
 #include "platform/x11/KeyTable.h"
 
 #include <wayland-client.h>
@@ -155,16 +156,12 @@ void EventLoop::follow_play_size()
 void EventLoop::deliver_due()
 {
     std::int64_t const now = x11::monotonic_milliseconds();
-    while (m_saver.running()) {
-        auto const id = m_host.scheduler().take_due(now);
-        if (!id)
-            break;
-        m_host.set_now(now);
-        m_saver.tick(*id, x11::wall_clock());
+    deliver_due_ticks(m_host, m_saver, now, ClockKind::Real, [](std::int64_t) { return x11::wall_clock(); }, [&](TimerId id) {
         // A diagnostic for measuring the tick rhythm from outside.
         if (m_trace_ticks)
-            std::fprintf(stderr, "tick %d %lld\n", static_cast<int>(*id), static_cast<long long>(now));
-    }
+            std::fprintf(stderr, "tick %d %lld\n", static_cast<int>(id), static_cast<long long>(now));
+        return true;
+    });
     if (auto const key = m_repeat.take_due(now); key && m_saver.running())
         deliver_key(*key);
 }
@@ -243,10 +240,9 @@ void EventLoop::deliver_key(std::uint32_t key)
     // A key pressed before any keymap arrived still ends the saver, as an
     // unknown key does everywhere.
     xkb_keysym_t const keysym = m_key_state ? xkb_state_key_get_one_sym(m_key_state, key + 8) : XKB_KEY_NoSymbol;
-    int const code = x11::virtual_key_for(keysym);
-    std::int64_t const now = x11::monotonic_milliseconds();
-    m_host.set_now(now);
-    m_saver.key_down(code, x11::wall_clock());
+    VirtualKey const virtual_key = x11::virtual_key_for(keysym);
+    m_host.set_now(x11::monotonic_milliseconds());
+    m_saver.key_down(virtual_key, x11::wall_clock());
 }
 
 void EventLoop::modifiers(std::uint32_t depressed, std::uint32_t latched, std::uint32_t locked, std::uint32_t group)
@@ -278,12 +274,15 @@ void EventLoop::button(std::uint32_t button, bool pressed)
 {
     if (!pressed || !m_last_pointer || !m_saver.running())
         return;
-    // Left, middle and right as the handler numbers them; other buttons are no clicks.
-    int const number = button == BTN_LEFT ? 1 : button == BTN_MIDDLE ? 4 : button == BTN_RIGHT ? 2 : 0;
-    if (number == 0)
+    // Left, middle and right; the other buttons are no clicks, as on X11.
+    std::optional<MouseButton> const clicked = button == BTN_LEFT ? MouseButton::Left
+        : button == BTN_MIDDLE                                    ? MouseButton::Middle
+        : button == BTN_RIGHT                                     ? std::optional(MouseButton::Right)
+                                                                  : std::nullopt;
+    if (!clicked)
         return;
     m_host.set_now(x11::monotonic_milliseconds());
-    m_saver.mouse_down(number, m_last_pointer->first, m_last_pointer->second, x11::wall_clock());
+    m_saver.mouse_down(*clicked, m_last_pointer->first, m_last_pointer->second, x11::wall_clock());
 }
 
 }

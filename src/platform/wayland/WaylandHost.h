@@ -1,7 +1,6 @@
 #pragma once
 
-#include "platform/Host.h"
-#include "platform/TickScheduler.h"
+#include "platform/TimedHost.h"
 #include "platform/wayland/Connection.h"
 #include "platform/wayland/OutputOrder.h"
 #include "platform/wayland/Painter.h"
@@ -25,7 +24,7 @@ namespace qm::wayland {
 // physical pixels; every other output gets a black cover. Outputs that come
 // later are covered at once; when the playing output goes, the play area
 // moves to the first that remains.
-class WaylandHost final : public Host {
+class WaylandHost final : public TimedHost {
 public:
     WaylandHost(std::string argument_text, std::unique_ptr<Connection>, std::string const& session_name);
     ~WaylandHost() override;
@@ -38,11 +37,8 @@ public:
     // Throws CompositorError when the compositor does not show the surfaces.
     void show_window() override;
     void unload_window() override;
-    void set_timer(TimerId id, bool enabled, int interval) override { m_scheduler.set(id, enabled, interval, m_now); }
 
     Connection& connection() { return *m_connection; }
-    TickScheduler& scheduler() { return m_scheduler; }
-    void set_now(std::int64_t now) { m_now = now; }
 
     // The play area's size in physical pixels; it changes when the playing
     // output does.
@@ -78,8 +74,6 @@ private:
     std::string m_arguments;
     std::unique_ptr<Connection> m_connection;
     x11::InstanceLock m_lock;
-    TickScheduler m_scheduler;
-    std::int64_t m_now { 0 };
     OutputOrder m_order;
     std::vector<std::unique_ptr<Surface>> m_surfaces;
     std::unique_ptr<ShmBuffer> m_black; // one pixel, stretched over every cover
