@@ -50,6 +50,10 @@ void on_description(void*, wl_output*, char const*) { }
 
 wl_output_listener const output_listener { on_geometry, on_mode, on_done, on_scale, on_name, on_description };
 
+void on_capabilities(void* data, wl_seat*, std::uint32_t capabilities) { static_cast<Connection*>(data)->seat_changed(capabilities); }
+void on_seat_name(void*, wl_seat*, char const*) { }
+wl_seat_listener const seat_listener { on_capabilities, on_seat_name };
+
 template<typename Proxy>
 Proxy* bind(wl_registry* registry, std::uint32_t name, wl_interface const& interface, std::uint32_t offered, std::uint32_t wanted)
 {
@@ -124,6 +128,7 @@ void Connection::add_global(std::uint32_t name, char const* interface, std::uint
         m_subcompositor = bind<wl_subcompositor>(m_registry, name, wl_subcompositor_interface, version, 1);
     } else if (kind == wl_seat_interface.name && !m_seat) {
         m_seat = bind<wl_seat>(m_registry, name, wl_seat_interface, version, 5);
+        wl_seat_add_listener(m_seat, &seat_listener, this);
     } else if (kind == wl_output_interface.name) {
         auto output = std::make_unique<Output>();
         output->name = name;
@@ -149,6 +154,13 @@ void Connection::output_changed(Output& output, OutputChange change)
 {
     if (m_observer)
         m_observer(output, change);
+}
+
+void Connection::seat_changed(std::uint32_t capabilities)
+{
+    m_seat_capabilities = capabilities;
+    if (m_seat_observer)
+        m_seat_observer(capabilities);
 }
 
 void Connection::roundtrip()

@@ -73,6 +73,11 @@ public:
 
     void on_output_change(std::function<void(Output&, OutputChange)> observer) { m_observer = std::move(observer); }
 
+    // What the seat offers (wl_seat capabilities), as last announced; the
+    // observer hears of every announcement from then on.
+    std::uint32_t seat_capabilities() const { return m_seat_capabilities; }
+    void on_seat_change(std::function<void(std::uint32_t)> observer) { m_seat_observer = std::move(observer); }
+
     // Waits until the compositor has answered everything sent so far.
     // Throws CompositorError when the connection fails.
     void roundtrip();
@@ -83,6 +88,7 @@ public:
     void add_global(std::uint32_t name, char const* interface, std::uint32_t version);
     void remove_global(std::uint32_t name);
     void output_changed(Output&, OutputChange);
+    void seat_changed(std::uint32_t capabilities);
 
 private:
     explicit Connection(wl_display*);
@@ -97,6 +103,8 @@ private:
     wl_subcompositor* m_subcompositor { nullptr };
     std::vector<std::unique_ptr<Output>> m_outputs;
     std::function<void(Output&, OutputChange)> m_observer;
+    std::uint32_t m_seat_capabilities { 0 };
+    std::function<void(std::uint32_t)> m_seat_observer;
 };
 
 }

@@ -20,10 +20,6 @@ namespace {
 
 EventLoop& loop_of(void* data) { return *static_cast<EventLoop*>(data); }
 
-void on_capabilities(void* data, wl_seat*, std::uint32_t capabilities) { loop_of(data).seat_capabilities(capabilities); }
-void on_seat_name(void*, wl_seat*, char const*) { }
-wl_seat_listener const seat_listener { on_capabilities, on_seat_name };
-
 void on_keymap(void* data, wl_keyboard*, std::uint32_t format, std::int32_t descriptor, std::uint32_t size)
 {
     if (format == WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1)
@@ -78,12 +74,14 @@ EventLoop::EventLoop(WaylandHost& host, Saver& saver, x11::TerminationSignals co
     , m_trace_ticks(std::getenv("QUILVENMOOR_TICK_TRACE") != nullptr)
 {
     m_saver.resize(m_size);
-    if (wl_seat* seat = m_host.connection().seat())
-        wl_seat_add_listener(seat, &seat_listener, this);
+    Connection& connection = m_host.connection();
+    seat_capabilities(connection.seat_capabilities());
+    connection.on_seat_change([this](std::uint32_t capabilities) { seat_capabilities(capabilities); });
 }
 
 EventLoop::~EventLoop()
 {
+    m_host.connection().on_seat_change({});
     if (m_keyboard)
         wl_keyboard_release(m_keyboard);
     if (m_pointer)
