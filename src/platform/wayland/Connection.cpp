@@ -2,6 +2,7 @@
 
 #include "layer-shell-client.h"
 #include "viewporter-client.h"
+#include "xdg-shell-client.h"
 
 #include <wayland-client.h>
 
@@ -54,6 +55,10 @@ void on_capabilities(void* data, wl_seat*, std::uint32_t capabilities) { static_
 void on_seat_name(void*, wl_seat*, char const*) { }
 wl_seat_listener const seat_listener { on_capabilities, on_seat_name };
 
+// The compositor asks now and then whether we still answer.
+void on_ping(void*, xdg_wm_base* window_manager, std::uint32_t serial) { xdg_wm_base_pong(window_manager, serial); }
+xdg_wm_base_listener const window_manager_listener { on_ping };
+
 template<typename Proxy>
 Proxy* bind(wl_registry* registry, std::uint32_t name, wl_interface const& interface, std::uint32_t offered, std::uint32_t wanted)
 {
@@ -93,6 +98,8 @@ Connection::~Connection()
         wl_seat_destroy(m_seat);
     if (m_subcompositor)
         wl_subcompositor_destroy(m_subcompositor);
+    if (m_window_manager)
+        xdg_wm_base_destroy(m_window_manager);
     if (m_viewporter)
         wp_viewporter_destroy(m_viewporter);
     if (m_layer_shell)
@@ -126,6 +133,9 @@ void Connection::add_global(std::uint32_t name, char const* interface, std::uint
         m_viewporter = bind<wp_viewporter>(m_registry, name, wp_viewporter_interface, version, 1);
     } else if (kind == wl_subcompositor_interface.name) {
         m_subcompositor = bind<wl_subcompositor>(m_registry, name, wl_subcompositor_interface, version, 1);
+    } else if (kind == xdg_wm_base_interface.name) {
+        m_window_manager = bind<xdg_wm_base>(m_registry, name, xdg_wm_base_interface, version, 1);
+        xdg_wm_base_add_listener(m_window_manager, &window_manager_listener, this);
     } else if (kind == wl_seat_interface.name && !m_seat) {
         m_seat = bind<wl_seat>(m_registry, name, wl_seat_interface, version, 5);
         wl_seat_add_listener(m_seat, &seat_listener, this);

@@ -18,6 +18,7 @@ struct wl_seat;
 struct wl_shm;
 struct wl_subcompositor;
 struct wp_viewporter;
+struct xdg_wm_base;
 struct zwlr_layer_shell_v1;
 
 namespace qm::wayland {
@@ -67,6 +68,7 @@ public:
     wp_viewporter* viewporter() const { return m_viewporter; }
     wl_seat* seat() const { return m_seat; }
     wl_subcompositor* subcompositor() const { return m_subcompositor; }
+    xdg_wm_base* window_manager() const { return m_window_manager; }
 
     std::vector<std::unique_ptr<Output>> const& outputs() const { return m_outputs; }
     Output* output(std::uint32_t name) const;
@@ -101,6 +103,7 @@ private:
     wp_viewporter* m_viewporter { nullptr };
     wl_seat* m_seat { nullptr };
     wl_subcompositor* m_subcompositor { nullptr };
+    xdg_wm_base* m_window_manager { nullptr };
     std::vector<std::unique_ptr<Output>> m_outputs;
     std::function<void(Output&, OutputChange)> m_observer;
     std::uint32_t m_seat_capabilities { 0 };

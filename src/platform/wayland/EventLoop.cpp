@@ -4,15 +4,12 @@
 #include "platform/x11/KeyTable.h"
 
 #include <wayland-client.h>
-#include <xkbcommon/xkbcommon.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <linux/input-event-codes.h>
 #include <poll.h>
-#include <sys/mman.h>
-#include <unistd.h>
 
 namespace qm::wayland {
 
@@ -23,8 +20,9 @@ EventLoop& loop_of(void* data) { return *static_cast<EventLoop*>(data); }
 void on_keymap(void* data, wl_keyboard*, std::uint32_t format, std::int32_t descriptor, std::uint32_t size)
 {
     if (format == WL_KEYBOARD_KEYMAP_FORMAT_XKB_V1)
-        loop_of(data).keymap(descriptor, size);
-    close(descriptor);
+        loop_of(data).keymap().load(descriptor, size);
+    else
+        close(descriptor);
 }
 // Keys already held when the keyboard arrives are no presses (see KeyRepeat).
 void on_keyboard_enter(void* data, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) { loop_of(data).keyboard_entered(); }
@@ -35,7 +33,7 @@ void on_key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_
 }
 void on_modifiers(void* data, wl_keyboard*, std::uint32_t, std::uint32_t depressed, std::uint32_t latched, std::uint32_t locked, std::uint32_t group)
 {
-    loop_of(data).modifiers(depressed, latched, locked, group);
+    loop_of(data).keymap().set_modifiers(depressed, latched, locked, group);
 }
 void on_repeat_info(void* data, wl_keyboard*, std::int32_t rate, std::int32_t delay) { loop_of(data).repeat_info(rate, delay); }
 wl_keyboard_listener const keyboard_listener { on_keymap, on_keyboard_enter, on_keyboard_leave, on_key, on_modifiers, on_repeat_info };
@@ -70,7 +68,6 @@ EventLoop::EventLoop(WaylandHost& host, Saver& saver, x11::TerminationSignals co
     , m_signals(signals)
     , m_size(host.play_size())
     , m_renderer(m_size)
-    , m_xkb(xkb_context_new(XKB_CONTEXT_NO_FLAGS))
     , m_trace_ticks(std::getenv("QUILVENMOOR_TICK_TRACE") != nullptr)
 {
     m_saver.resize(m_size);
@@ -86,12 +83,6 @@ EventLoop::~EventLoop()
         wl_keyboard_release(m_keyboard);
     if (m_pointer)
         wl_pointer_release(m_pointer);
-    if (m_key_state)
-        xkb_state_unref(m_key_state);
-    if (m_keymap)
-        xkb_keymap_unref(m_keymap);
-    if (m_xkb)
-        xkb_context_unref(m_xkb);
 }
 
 EventLoop::Outcome EventLoop::run()
@@ -197,37 +188,13 @@ void EventLoop::seat_capabilities(std::uint32_t capabilities)
     }
 }
 
-void EventLoop::keymap(int descriptor, std::uint32_t size)
-{
-    void* text = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, descriptor, 0);
-    if (text == MAP_FAILED) {
-        m_failure = "cannot read the compositor's keymap";
-        return;
-    }
-    xkb_keymap* keymap = xkb_keymap_new_from_string(m_xkb, static_cast<char const*>(text), XKB_KEYMAP_FORMAT_TEXT_V1, XKB_KEYMAP_COMPILE_NO_FLAGS);
-    munmap(text, size);
-    if (!keymap) {
-        // Keep the keymap we had: keys still end the saver through it.
-        std::fprintf(stderr, "quilvenmoor: the compositor sent a keymap that cannot be read; keeping the previous one\n");
-        return;
-    }
-    if (m_key_state)
-        xkb_state_unref(m_key_state);
-    if (m_keymap)
-        xkb_keymap_unref(m_keymap);
-    m_keymap = keymap;
-    m_key_state = xkb_state_new(keymap);
-}
-
 void EventLoop::key(std::uint32_t key, bool pressed)
 {
     if (!pressed) {
         m_repeat.release(key);
         return;
     }
-    // Evdev codes are eight below the keymap's.
-    bool const repeats = m_keymap && xkb_keymap_key_repeats(m_keymap, key + 8);
-    m_repeat.press(key, repeats, x11::monotonic_milliseconds());
+    m_repeat.press(key, m_keymap.repeats(key), x11::monotonic_milliseconds());
     deliver_key(key);
 }
 
@@ -237,16 +204,9 @@ void EventLoop::deliver_key(std::uint32_t key)
         return;
     // A key pressed before any keymap arrived still ends the saver, as an
     // unknown key does everywhere.
-    xkb_keysym_t const keysym = m_key_state ? xkb_state_key_get_one_sym(m_key_state, key + 8) : XKB_KEY_NoSymbol;
-    VirtualKey const virtual_key = x11::virtual_key_for(keysym);
+    VirtualKey const virtual_key = x11::virtual_key_for(m_keymap.keysym(key));
     m_host.set_now(x11::monotonic_milliseconds());
     m_saver.key_down(virtual_key, x11::wall_clock());
-}
-
-void EventLoop::modifiers(std::uint32_t depressed, std::uint32_t latched, std::uint32_t locked, std::uint32_t group)
-{
-    if (m_key_state)
-        xkb_state_update_mask(m_key_state, depressed, latched, locked, 0, 0, group);
 }
 
 void EventLoop::pointer_entered(std::uint32_t serial, wl_surface* surface, double x, double y)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/wayland/KeyRepeat.h"
+#include "platform/wayland/Keymap.h"
 #include "platform/wayland/WaylandHost.h"
 #include "platform/x11/Process.h"
 #include "start/Saver.h"
@@ -14,9 +15,6 @@
 struct wl_keyboard;
 struct wl_pointer;
 struct wl_surface;
-struct xkb_context;
-struct xkb_keymap;
-struct xkb_state;
 
 namespace qm::wayland {
 
@@ -44,9 +42,8 @@ public:
 
     // For the seat's listeners.
     void seat_capabilities(std::uint32_t capabilities);
-    void keymap(int descriptor, std::uint32_t size);
+    Keymap& keymap() { return m_keymap; }
     void key(std::uint32_t key, bool pressed);
-    void modifiers(std::uint32_t depressed, std::uint32_t latched, std::uint32_t locked, std::uint32_t group);
     void keyboard_entered() { m_repeat.reset(); }
     void repeat_info(int rate, int delay) { m_repeat.set_rate(rate, delay); }
     void pointer_entered(std::uint32_t serial, wl_surface*, double x, double y);
@@ -70,9 +67,7 @@ private:
     wl_pointer* m_pointer { nullptr };
     wl_surface* m_pointer_surface { nullptr };
     std::optional<std::pair<float, float>> m_last_pointer;
-    xkb_context* m_xkb { nullptr };
-    xkb_keymap* m_keymap { nullptr };
-    xkb_state* m_key_state { nullptr };
+    Keymap m_keymap;
     std::string m_failure;
     bool m_trace_ticks;
     bool m_presented { false };

@@ -1,7 +1,7 @@
 #include "platform/wayland/WaylandHost.h"
 
 #include "platform/wayland/SubsurfacePainter.h"
-#include "platform/x11/MessageBox.h"
+#include "platform/wayland/MessageBox.h"
 #include "window/Frmsaver.h"
 
 #include "layer-shell-client.h"
@@ -10,7 +10,6 @@
 #include <wayland-client.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 
 namespace qm::wayland {
@@ -81,13 +80,7 @@ WaylandHost::~WaylandHost()
 
 void WaylandHost::show_message_box(std::string_view text, std::string_view title, int style)
 {
-    // The box is drawn by the X11 front end's own code, through Xwayland.
-    if (std::getenv("DISPLAY")) {
-        x11::Connection x;
-        x11::show_message_box(x, text, title, style);
-        return;
-    }
-    std::fprintf(stderr, "%.*s: %.*s\n", static_cast<int>(title.size()), title.data(), static_cast<int>(text.size()), text.data());
+    wayland::show_message_box(*m_connection, text, title, style);
 }
 
 ScreenSize WaylandHost::screen_size() const
