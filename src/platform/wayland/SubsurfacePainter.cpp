@@ -7,6 +7,8 @@
 
 #include <wayland-client.h>
 
+#include <cstdint>
+
 namespace qm::wayland {
 
 // One layer's subsurface and the buffers its picture goes into.
@@ -49,7 +51,7 @@ SubsurfacePainter::SubsurfacePainter(Connection& connection, wl_surface* parent,
     , m_box(std::make_unique<Carrier>(connection, parent)) // made last: above the banner
 {
     wl_surface_attach(parent, black, 0, 0);
-    wl_surface_damage_buffer(parent, 0, 0, 1, 1);
+    wl_surface_damage_buffer(parent, 0, 0, INT32_MAX, INT32_MAX);
 }
 
 SubsurfacePainter::~SubsurfacePainter() = default;

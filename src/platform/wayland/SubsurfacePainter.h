@@ -11,8 +11,8 @@ struct wp_viewport;
 
 namespace qm::wayland {
 
-// The play area as the compositor composes it: the surface itself is one
-// black pixel stretched over the output, and the box and the banner are
+// The play area as the compositor composes it: the surface itself is a
+// black buffer that is never redrawn, and the box and the banner are
 // subsurfaces that carry the renderer's layer pictures. A tick moves them;
 // only a changed picture (the clock, once a second) travels, into a small
 // buffer. The compositor damages the old and new places itself. Exact to
@@ -20,7 +20,7 @@ namespace qm::wayland {
 // subsurfaces are placed and sized in whole surface units.
 class SubsurfacePainter final : public FramePainter {
 public:
-    // `black` is one black pixel; the parent's viewport already stretches it.
+    // `black` is a black buffer of the surface's size.
     SubsurfacePainter(Connection&, wl_surface* parent, wl_buffer* black, ScreenSize);
     ~SubsurfacePainter() override;
 

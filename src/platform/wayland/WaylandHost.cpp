@@ -26,7 +26,7 @@ struct WaylandHost::Surface {
     bool closed { false };
     bool again { false }; // made anew after the compositor closed the first
     std::unique_ptr<FramePainter> painter; // while the logo plays here
-    std::unique_ptr<ShmBuffer> black; // a cover's own buffer where nothing can stretch one pixel
+    std::unique_ptr<ShmBuffer> black; // the cover, or the background under the subsurfaces
 
     ~Surface()
     {
@@ -124,10 +124,6 @@ void WaylandHost::show_window()
 {
     if (!m_connection->compositor() || !m_connection->shm() || !m_connection->layer_shell())
         throw CompositorError("the Wayland compositor lacks what the saver needs (wl_compositor, wl_shm, zwlr_layer_shell_v1)");
-    if (m_connection->viewporter()) {
-        m_black = std::make_unique<ShmBuffer>(m_connection->shm(), ScreenSize { 1, 1 }, [] { });
-        m_black->fill({ 0, 0, 1, 1 }, Renderer::black);
-    }
     m_shown = true;
     for (auto const& output : m_connection->outputs())
         cover(*output);
@@ -194,27 +190,24 @@ void WaylandHost::prepare(Surface& surface)
         return;
     Output const* output = m_connection->output(surface.output_name);
     ScreenSize const physical = physical_size(surface);
-    bool const stretched = surface.viewport != nullptr;
-    if (stretched)
+    if (surface.viewport)
         wp_viewport_set_destination(surface.viewport, surface.logical.width, surface.logical.height);
     else
         wl_surface_set_buffer_scale(surface.surface, output ? output->scale : 1);
 
+    // Fresh shared memory reads as zeros, which is black to the compositor:
+    // a black buffer is never written, and costs this process no memory.
+    if (!surface.black || surface.black->size() != physical)
+        surface.black = std::make_unique<ShmBuffer>(m_connection->shm(), physical, [] { });
+
     if (m_order.plays(surface.output_name)) {
-        surface.black.reset();
         if (!surface.painter || surface.painter->size() != physical)
             surface.painter = make_painter(surface, physical);
         // The painter commits its first frame on the next round of the loop.
         return;
     }
     surface.painter.reset();
-    if (stretched) {
-        wl_surface_attach(surface.surface, m_black->buffer(), 0, 0);
-    } else {
-        surface.black = std::make_unique<ShmBuffer>(m_connection->shm(), physical, [] { });
-        surface.black->fill({ 0, 0, physical.width, physical.height }, Renderer::black);
-        wl_surface_attach(surface.surface, surface.black->buffer(), 0, 0);
-    }
+    wl_surface_attach(surface.surface, surface.black->buffer(), 0, 0);
     wl_surface_damage_buffer(surface.surface, 0, 0, physical.width, physical.height);
     wl_surface_commit(surface.surface);
 }
@@ -227,8 +220,8 @@ std::unique_ptr<FramePainter> WaylandHost::make_painter(Surface& surface, Screen
 {
     char const* choice = std::getenv("QUILVENMOOR_WAYLAND_PAINTER");
     bool const buffers_asked = choice && std::string_view(choice) == "buffer";
-    if (!buffers_asked && physical == surface.logical && m_connection->subcompositor() && m_black)
-        return std::make_unique<SubsurfacePainter>(*m_connection, surface.surface, m_black->buffer(), physical);
+    if (!buffers_asked && physical == surface.logical && m_connection->subcompositor() && m_connection->viewporter())
+        return std::make_unique<SubsurfacePainter>(*m_connection, surface.surface, surface.black->buffer(), physical);
     return std::make_unique<Painter>(m_connection->shm(), surface.surface, physical);
 }
 
@@ -335,7 +328,6 @@ void WaylandHost::unload_window()
         return;
     m_shown = false;
     m_surfaces.clear();
-    m_black.reset();
     wl_display_flush(m_connection->display());
 }
 

@@ -76,7 +76,6 @@ private:
     x11::InstanceLock m_lock;
     OutputOrder m_order;
     std::vector<std::unique_ptr<Surface>> m_surfaces;
-    std::unique_ptr<ShmBuffer> m_black; // one pixel, stretched over every cover
     bool m_shown { false };
     bool m_closed_surfaces { false };
     std::optional<std::string> m_failure;
