@@ -5,16 +5,22 @@
 # line. On sway, swayidle starts it after the idle time and a key ends it.
 source "$(dirname "$0")/wayland-lib.sh"
 
+new_runtime
 spawn weston weston --backend=headless-backend.so --socket=weston-test --idle-time=0 >"$WORK/weston.log" 2>&1
-wait_for 10 test -S "$RUNTIME/weston-test" || { cat "$WORK/weston.log"; abort "weston did not start"; }
 plain=("${SESSION[@]}" WAYLAND_DISPLAY=weston-test)
+# Our virtual-pointer client, finding no such thing there, tells when weston answers.
+weston_answers() {
+    local SESSION=("${plain[@]}")
+    as_user "$POINTER" </dev/null 2>&1 | grep -q "offers no"
+}
+wait_for 10 weston_answers || { cat "$WORK/weston.log"; abort "weston did not start"; }
 for forced in "" wayland; do
     SESSION=("${plain[@]}" ${forced:+QUILVENMOOR_PLATFORM=$forced})
     start_wayland_saver
     if ends_within 2 && [ "$EXIT_STATUS" = 1 ] && grep -q "layer shell" "$WORK/saver.out"; then
         pass "without the layer shell${forced:+ (forced to $forced)} it ends with status 1: $(cat "$WORK/saver.out")"
     else
-        fail "without the layer shell${forced:+ (forced to $forced)} it did not end with 1 naming it: $(cat "$WORK/saver.out")"
+        fail "without the layer shell${forced:+ (forced to $forced)} it did not end with 1 naming it (status ${EXIT_STATUS:-none}): $(cat "$WORK/saver.out")"
         stop_saver
     fi
 done
@@ -36,7 +42,7 @@ stop_process weston
 
 start_sway
 # swayidle runs the command through sh, which records its pid and becomes the saver.
-spawn idle swayidle -w timeout 2 "echo \$\$ >$WORK/idle-saver.pid; exec $SAVER /S >$WORK/saver.out 2>&1"
+spawn idle swayidle -w timeout 2 "echo \$\$ >$WORK/idle-saver.pid; exec $SAVER /S >$WORK/idle-saver.out 2>&1" 2>"$WORK/swayidle.log"
 wait_for 8 test -s "$WORK/idle-saver.pid" && SAVER_PID=$(cat "$WORK/idle-saver.pid")
 if [ -n "$SAVER_PID" ] && locate_box; then
     pass "swayidle starts it after the idle time"

@@ -10,11 +10,19 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 POINTER=${POINTER:?POINTER names quilvenmoor-wayland-pointer}
 SAVER=$LAUNCH
 SCREEN=1280x800x24
-RUNTIME="$WORK/run"
-mkdir -m 700 "$RUNTIME"
 chmod 755 "$WORK"
-SESSION=(HOME="$WORK" XDG_RUNTIME_DIR="$RUNTIME" PATH=/usr/bin:/bin LANG=C.UTF-8)
-[ "$(id -u)" = 0 ] && chown nobody:nogroup "$WORK" "$RUNTIME"
+SESSION=(HOME="$WORK" PATH=/usr/bin:/bin LANG=C.UTF-8)
+[ "$(id -u)" = 0 ] && chown nobody:nogroup "$WORK"
+# Sets (NAME=VALUE) or, with a bare NAME, removes variables of the session's environment.
+session_set() {
+    local entry kept=()
+    for entry in "${SESSION[@]}"; do
+        case " ${*%%=*} " in *" ${entry%%=*} "*) ;; *) kept+=("$entry") ;; esac
+    done
+    SESSION=("${kept[@]}")
+    for entry; do [[ $entry == *=* ]] && SESSION+=("$entry"); done
+}
+
 # The command that runs a program as the session's user with the session's
 # environment. setpriv and env exec the program, so $! of a program started
 # in the background is the program's own pid.
@@ -84,28 +92,54 @@ abort() {
 # pointer, and sets WAYLAND_DISPLAY and SWAYSOCK for the session. NAME
 # (default sway) lets a scenario run a second compositor after the first.
 start_sway() {
-    local config="$WORK/sway.conf" socket="" display="" path
     {
         echo "output HEADLESS-1 resolution 1280x800 position 0 0"
         printf 'bar {\n    position top\n}\n'
         printf '%s\n' "$@"
-    } >"$config"
-    local before
-    before=$(ls "$RUNTIME")
-    spawn sway env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway -c "$config" 2>"$WORK/sway.log"
-    sway_ready() {
-        for path in "$RUNTIME"/sway-ipc.*."$sway_PID".sock "$RUNTIME"/wayland-[0-9]; do
-            [ -S "$path" ] || continue
-            case $path in
-            */sway-ipc.*) socket=$path ;;
-            *) grep -qx "${path##*/}" <<<"$before" || display=${path##*/} ;;
-            esac
-        done
-        [ -n "$socket" ] && [ -n "$display" ]
-    }
-    wait_for 10 sway_ready || { cat "$WORK/sway.log"; abort "sway did not start"; }
-    SESSION+=(WAYLAND_DISPLAY="$display" SWAYSOCK="$socket")
+    } >"$WORK/sway.conf"
+    # sway takes SWAYSOCK as the place for its own socket.
+    session_set SWAYSOCK WAYLAND_DISPLAY
+    new_runtime
+    spawn sway env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway -c "$WORK/sway.conf" 2>"$WORK/sway.log"
+    await_compositor sway
     start_pointer
+}
+
+# Starts a second sway as a client of the running one, with two outputs
+# (WL-1 and WL-2), each a window of the outer sway; the session moves to it.
+start_nested_sway() {
+    local outer=$WAYLAND_SOCKET
+    printf '%s\n' "output WL-1 resolution 640x700" "output WL-2 resolution 640x700" >"$WORK/nested.conf"
+    session_set SWAYSOCK WAYLAND_DISPLAY
+    new_runtime
+    spawn nested env WAYLAND_DISPLAY="$outer" WLR_BACKENDS=wayland WLR_WL_OUTPUTS=2 WLR_RENDERER=pixman sway -c "$WORK/nested.conf" 2>"$WORK/nested.log"
+    await_compositor nested
+}
+
+# Waits for the sway started as NAME to listen (each compositor has a
+# runtime folder of its own, so its socket is the only one there), then
+# points the session at it: WAYLAND_DISPLAY, SWAYSOCK, and WAYLAND_SOCKET
+# for the full path.
+await_compositor() {
+    local pid=${1}_PID
+    pid=${!pid}
+    listening() {
+        SWAYSOCK_PATH=$(ls "$RUNTIME"/sway-ipc.*."$pid".sock 2>/dev/null)
+        WAYLAND_SOCKET=$(ls "$RUNTIME"/wayland-[0-9] 2>/dev/null)
+        [ -S "$SWAYSOCK_PATH" ] && [ -S "$WAYLAND_SOCKET" ]
+    }
+    wait_for 10 listening || { cat "$WORK/$1.log"; abort "$1 did not start"; }
+    session_set WAYLAND_DISPLAY="${WAYLAND_SOCKET##*/}" SWAYSOCK="$SWAYSOCK_PATH"
+}
+
+# Each compositor gets a runtime folder of its own.
+RUNTIMES=0
+new_runtime() {
+    RUNTIMES=$((RUNTIMES + 1))
+    RUNTIME="$WORK/run-$RUNTIMES"
+    mkdir -m 700 "$RUNTIME"
+    [ "$(id -u)" = 0 ] && chown nobody:nogroup "$RUNTIME"
+    session_set XDG_RUNTIME_DIR="$RUNTIME"
 }
 
 # Headless sway has no pointer: a virtual one of our own gives its seat one.
@@ -178,6 +212,13 @@ screenshot() {
 
 # How many pixels of the last located shot lie outside the box and the banner and are not black.
 stray_pixels() { "$FRAMECHECK" stray "$WORK/locate.png" "$BOX_X" "$BOX_Y"; }
+
+# Whether a band 16 pixels wide around the box located last is all black:
+# the picture ends where a box of 284 x 325 pixels ends.
+box_edges_clean() {
+    [ "$(convert "$WORK/locate.png" -fill black -draw "rectangle $BOX_X,$BOX_Y $((BOX_X + 283)),$((BOX_Y + 324))" \
+        -crop "316x357+$((BOX_X - 16))+$((BOX_Y - 16))" +repage -format '%[max]' info:)" = 0 ]
+}
 
 # Starts the saver with the arguments given (default /S) as the session's user.
 start_wayland_saver() {
