@@ -91,7 +91,7 @@ TEST(KeyRepeat, HeldKeyRepeatsAtTheCompositorsRateWithoutBursts)
 {
     KeyRepeat repeat;
     repeat.set_rate(25, 600);
-    repeat.press(105, true, 1000);
+    repeat.press(105, Repetition::Repeats, 1000);
     EXPECT_EQ(repeat.next_due(), 1600);
     EXPECT_FALSE(repeat.take_due(1599));
     EXPECT_EQ(repeat.take_due(1600), 105u);
@@ -112,16 +112,16 @@ TEST(KeyRepeat, OnlyKeysPressedHereRepeat)
 {
     KeyRepeat repeat;
     repeat.set_rate(30, 200);
-    repeat.press(1, true, 0);
-    repeat.press(42, false, 10); // a modifier stops the repeat, as on every desktop
+    repeat.press(1, Repetition::Repeats, 0);
+    repeat.press(42, Repetition::Single, 10); // a modifier stops the repeat, as on every desktop
     EXPECT_FALSE(repeat.next_due());
 
-    repeat.press(1, true, 20);
+    repeat.press(1, Repetition::Repeats, 20);
     repeat.reset(); // the keyboard left, or arrived with keys already held
     EXPECT_FALSE(repeat.next_due());
 
     repeat.set_rate(0, 200); // the compositor turns repeating off
-    repeat.press(1, true, 30);
+    repeat.press(1, Repetition::Repeats, 30);
     EXPECT_FALSE(repeat.next_due());
 }
 
@@ -171,4 +171,25 @@ TEST(SwapChain, AFrameWaitsWhenEveryBufferIsHeldAndMissedPlacesStayBounded)
         EXPECT_TRUE(std::any_of(repaint.begin(), repaint.end(), [&](Rect const& area) { return area.intersected(change) == change; }))
             << "change " << step << " is repainted";
     }
+}
+
+TEST(OutputOrder, PointerPositionsLandInThePlayAreasPixels)
+{
+    SurfacePlace const play { 0, 0, { 640, 400 } };
+    // A scaled play area: the surface's units are two of its pixels.
+    EXPECT_EQ(play_area_point(10.5, 20, play, play, { 1280, 800 }, SurfaceRole::Play), (std::pair { 21.0f, 40.0f }));
+
+    // A cover to the right lands beyond the play area's right edge, in the play area's pixels.
+    SurfacePlace const right { 640, 0, { 1920, 1080 } };
+    auto const beside = play_area_point(5, 5, right, play, { 1280, 800 }, SurfaceRole::Cover);
+    EXPECT_EQ(beside, (std::pair { 1290.0f, 10.0f }));
+
+    // A cover at the same place (mirrored outputs) is kept out of the play area.
+    SurfacePlace const mirror { 0, 0, { 640, 400 } };
+    auto const mirrored = play_area_point(5, 5, mirror, play, { 640, 400 }, SurfaceRole::Cover);
+    EXPECT_GE(mirrored.first, 640.0f);
+
+    // Above and to the left: negative coordinates, still bare surface.
+    auto const above = play_area_point(0, 0, { -100, -50, { 100, 50 } }, play, { 640, 400 }, SurfaceRole::Cover);
+    EXPECT_EQ(above, (std::pair { -100.0f, -50.0f }));
 }

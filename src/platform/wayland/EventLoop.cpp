@@ -194,7 +194,7 @@ void EventLoop::key(std::uint32_t key, bool pressed)
         m_repeat.release(key);
         return;
     }
-    m_repeat.press(key, m_keymap.repeats(key), x11::monotonic_milliseconds());
+    m_repeat.press(key, m_keymap.repeats(key) ? Repetition::Repeats : Repetition::Single, x11::monotonic_milliseconds());
     deliver_key(key);
 }
 

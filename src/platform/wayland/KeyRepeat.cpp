@@ -15,9 +15,9 @@ void KeyRepeat::set_rate(int rate, int delay)
 
 void KeyRepeat::reset() { m_repeating.reset(); }
 
-void KeyRepeat::press(std::uint32_t key, bool repeats, std::int64_t now)
+void KeyRepeat::press(std::uint32_t key, Repetition repetition, std::int64_t now)
 {
-    if (repeats && m_enabled) {
+    if (repetition == Repetition::Repeats && m_enabled) {
         m_repeating = key;
         m_due = now + m_delay;
     } else {

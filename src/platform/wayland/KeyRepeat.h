@@ -5,6 +5,12 @@
 
 namespace qm::wayland {
 
+// Whether the keymap repeats a key (modifiers and locks do not).
+enum class Repetition {
+    Repeats,
+    Single,
+};
+
 // The keyboard's bookkeeping that a Wayland client does itself: the
 // compositor sends each press and release once, and the client repeats a
 // held key at the rate and after the delay the compositor announces. Keys
@@ -20,9 +26,9 @@ public:
     // The keyboard arrived or went elsewhere: nothing repeats.
     void reset();
 
-    // A key that `repeats` starts repeating from `now`; any other press
+    // A key that repeats starts repeating from `now`; any other press
     // stops the repeat, as on every desktop.
-    void press(std::uint32_t key, bool repeats, std::int64_t now);
+    void press(std::uint32_t key, Repetition, std::int64_t now);
     void release(std::uint32_t key);
 
     // When the held key repeats next.

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "platform/Geometry.h"
+
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace qm::wayland {
@@ -23,5 +26,26 @@ public:
 private:
     std::vector<std::uint32_t> m_names;
 };
+
+// Which of the saver's surfaces a pointer is over.
+enum class SurfaceRole {
+    Play,
+    Cover,
+};
+
+// Where an output's surface lies in the compositor's space, and its size,
+// in the compositor's (logical) units.
+struct SurfacePlace {
+    int x { 0 };
+    int y { 0 };
+    ScreenSize logical;
+};
+
+// A pointer position (x, y) on the surface at `here`, in the pixels of the
+// play area at `play` (whose buffers measure `play_physical`). A point on a
+// cover lands where that output lies from the play area, outside it, so it
+// falls on the bare surface as over the covers on every other platform;
+// a cover at the play area's own place (mirrored outputs) is put beside it.
+std::pair<float, float> play_area_point(double x, double y, SurfacePlace const& here, SurfacePlace const& play, ScreenSize play_physical, SurfaceRole);
 
 }

@@ -292,26 +292,14 @@ std::optional<std::pair<float, float>> WaylandHost::play_position(wl_surface* ta
     if (found == m_surfaces.end())
         return {};
     Surface const& surface = **found;
-    ScreenSize const physical = physical_size(surface);
-    double const scale_x = surface.logical.width > 0 ? double(physical.width) / surface.logical.width : 1.0;
-    double const scale_y = surface.logical.height > 0 ? double(physical.height) / surface.logical.height : 1.0;
-    double offset_x = 0;
-    double offset_y = 0;
     Surface const* playing = playing_surface();
-    if (playing && playing != &surface) {
-        // Where the cover lies from the play area, in the compositor's space.
-        Output const* here = m_connection->output(surface.output_name);
-        Output const* there = m_connection->output(playing->output_name);
-        if (here && there) {
-            offset_x = here->x - there->x;
-            offset_y = here->y - there->y;
-        }
-        // Outputs side by side in the compositor's space could still map a
-        // cover's point into the play area; keep it outside.
-        if (offset_x == 0 && offset_y == 0)
-            offset_x = playing->logical.width;
-    }
-    return std::pair { static_cast<float>((x + offset_x) * scale_x), static_cast<float>((y + offset_y) * scale_y) };
+    if (!playing)
+        return {};
+    auto place_of = [this](Surface const& of) {
+        Output const* output = m_connection->output(of.output_name);
+        return SurfacePlace { output ? output->x : 0, output ? output->y : 0, of.logical };
+    };
+    return play_area_point(x, y, place_of(surface), place_of(*playing), physical_size(*playing), &surface == playing ? SurfaceRole::Play : SurfaceRole::Cover);
 }
 
 bool WaylandHost::present(Renderer& renderer, Frmsaver const& form)
