@@ -67,6 +67,22 @@ Proxy* bind(wl_registry* registry, std::uint32_t name, wl_interface const& inter
 
 }
 
+void release(wl_keyboard* keyboard)
+{
+    if (wl_keyboard_get_version(keyboard) >= WL_KEYBOARD_RELEASE_SINCE_VERSION)
+        wl_keyboard_release(keyboard);
+    else
+        wl_keyboard_destroy(keyboard);
+}
+
+void release(wl_pointer* pointer)
+{
+    if (wl_pointer_get_version(pointer) >= WL_POINTER_RELEASE_SINCE_VERSION)
+        wl_pointer_release(pointer);
+    else
+        wl_pointer_destroy(pointer);
+}
+
 std::unique_ptr<Connection> Connection::open()
 {
     wl_display* display = wl_display_connect(nullptr);
@@ -102,8 +118,11 @@ Connection::~Connection()
         xdg_wm_base_destroy(m_window_manager);
     if (m_viewporter)
         wp_viewporter_destroy(m_viewporter);
-    if (m_layer_shell)
+    // Older layer shells know no destroy request: the proxy simply goes.
+    if (m_layer_shell && zwlr_layer_shell_v1_get_version(m_layer_shell) >= ZWLR_LAYER_SHELL_V1_DESTROY_SINCE_VERSION)
         zwlr_layer_shell_v1_destroy(m_layer_shell);
+    else if (m_layer_shell)
+        wl_proxy_destroy(reinterpret_cast<wl_proxy*>(m_layer_shell));
     if (m_shm)
         wl_shm_destroy(m_shm);
     if (m_compositor)

@@ -12,7 +12,9 @@
 
 struct wl_compositor;
 struct wl_display;
+struct wl_keyboard;
 struct wl_output;
+struct wl_pointer;
 struct wl_registry;
 struct wl_seat;
 struct wl_shm;
@@ -47,6 +49,11 @@ enum class OutputChange {
     Described, // its description is complete (again)
     Removed, // gone: the Output is about to be destroyed
 };
+
+// Gives back a keyboard or pointer taken from the seat, by the release
+// request where the seat knows it, else by forgetting the proxy.
+void release(wl_keyboard*);
+void release(wl_pointer*);
 
 // The connection to the Wayland compositor and the globals the saver uses:
 // compositor, shared memory, the layer shell, the viewporter, the seat and

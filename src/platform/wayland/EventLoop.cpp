@@ -80,9 +80,9 @@ EventLoop::~EventLoop()
 {
     m_host.connection().on_seat_change({});
     if (m_keyboard)
-        wl_keyboard_release(m_keyboard);
+        release(m_keyboard);
     if (m_pointer)
-        wl_pointer_release(m_pointer);
+        release(m_pointer);
 }
 
 EventLoop::Outcome EventLoop::run()
@@ -174,7 +174,7 @@ void EventLoop::seat_capabilities(std::uint32_t capabilities)
         m_keyboard = wl_seat_get_keyboard(seat);
         wl_keyboard_add_listener(m_keyboard, &keyboard_listener, this);
     } else if (!keyboard && m_keyboard) {
-        wl_keyboard_release(m_keyboard);
+        release(m_keyboard);
         m_keyboard = nullptr;
         m_repeat.reset();
     }
@@ -182,7 +182,7 @@ void EventLoop::seat_capabilities(std::uint32_t capabilities)
         m_pointer = wl_seat_get_pointer(seat);
         wl_pointer_add_listener(m_pointer, &pointer_listener, this);
     } else if (!pointer && m_pointer) {
-        wl_pointer_release(m_pointer);
+        release(m_pointer);
         m_pointer = nullptr;
         m_pointer_surface = nullptr;
     }

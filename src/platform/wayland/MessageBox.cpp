@@ -168,9 +168,9 @@ void show_message_box(Connection& connection, std::string_view text, std::string
     connection.on_seat_change({});
 
     if (keyboard)
-        wl_keyboard_release(keyboard);
+        release(keyboard);
     if (pointer)
-        wl_pointer_release(pointer);
+        release(pointer);
     xdg_toplevel_destroy(toplevel);
     xdg_surface_destroy(window);
     wl_surface_destroy(box.surface);
