@@ -205,7 +205,11 @@ void EventLoop::deliver_key(std::uint32_t key)
     // A key pressed before any keymap arrived still ends the saver, as an
     // unknown key does everywhere.
     VirtualKey const virtual_key = x11::virtual_key_for(m_keymap.keysym(key));
-    m_host.set_now(x11::monotonic_milliseconds());
+    std::int64_t const now = x11::monotonic_milliseconds();
+    // A diagnostic for watching presses and their repeats from outside.
+    if (m_trace_ticks)
+        std::fprintf(stderr, "key %d %lld\n", code_of(virtual_key), static_cast<long long>(now));
+    m_host.set_now(now);
     m_saver.key_down(virtual_key, x11::wall_clock());
 }
 
