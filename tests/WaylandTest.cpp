@@ -1,3 +1,4 @@
+#include "Harness.h"
 #include "platform/wayland/FrontEndChoice.h"
 #include "platform/wayland/KeyRepeat.h"
 #include "platform/wayland/OutputOrder.h"
@@ -192,4 +193,39 @@ TEST(OutputOrder, PointerPositionsLandInThePlayAreasPixels)
     // Above and to the left: negative coordinates, still bare surface.
     auto const above = play_area_point(0, 0, { -100, -50, { 100, 50 } }, play, { 640, 400 }, SurfaceRole::Cover);
     EXPECT_EQ(above, (std::pair { -100.0f, -50.0f }));
+}
+
+TEST(SwapChain, EveryBufferShowsTheWholeCurrentFrameWhateverTheCompositorHeld)
+{
+    // The saver runs for a while; the compositor holds one, two or three
+    // buffers at a time in a fixed but irregular pattern. Every committed
+    // buffer must be the whole frame as drawn from scratch.
+    test::Harness harness({ 640, 480 });
+    Saver& saver = harness.start();
+    ASSERT_TRUE(saver.running());
+    Renderer renderer({ 640, 480 });
+    SwapChain chain({ 640, 480 }, 3);
+    std::vector<Image> buffers;
+    std::vector<std::size_t> held;
+    int owed = 0;
+    for (int frame = 0; frame < 120 && saver.running(); ++frame) {
+        harness.wait(frame % 7 == 0 ? 1000 : 30); // some frames change the clock too
+        // The compositor gives back the oldest buffers it held.
+        while (held.size() > static_cast<std::size_t>(1 + frame % 3)) {
+            chain.release(held.front());
+            held.erase(held.begin());
+        }
+        auto const index = chain.acquire();
+        if (!index) {
+            ++owed; // the frame waits; the renderer is not asked
+            continue;
+        }
+        buffers.resize(chain.size(), Image(640, 480, rgb(255, 0, 255)));
+        std::vector<Rect> const changed = changed_places(renderer.update(*saver.form()));
+        repair(chain, *index, changed, renderer, *saver.form(), [&](auto const& operations) { renderer.apply(operations, buffers[*index]); });
+        ASSERT_EQ(buffers[*index], renderer.render(*saver.form())) << "frame " << frame << " in buffer " << *index;
+        held.push_back(*index);
+    }
+    EXPECT_EQ(chain.size(), 3u);
+    EXPECT_GT(owed, 0) << "the pattern should also make frames wait";
 }

@@ -20,20 +20,14 @@ bool Painter::present(Renderer& renderer, Frmsaver const& form)
     while (m_buffers.size() < m_chain.size())
         m_buffers.push_back(std::make_unique<ShmBuffer>(m_shm, m_size, [this, released = m_buffers.size()] { m_chain.release(released); }));
 
-    m_changes = renderer.update(form);
-    std::vector<Rect> changed;
-    for (DrawOperation const& operation : m_changes) {
-        if (operation.kind != DrawOperation::Kind::Refresh)
-            changed.push_back(operation.target);
-    }
+    std::vector<Rect> const changed = changed_places(renderer.update(form));
     if (changed.empty() && m_shown)
         return false;
 
     ShmBuffer& buffer = *m_buffers[*index];
     // The renderer repaints any place as last presented, so a buffer's
     // missed places and this frame's changes come from the same source.
-    for (Rect const& area : m_chain.submit(*index, changed))
-        execute(buffer, renderer.redraw(form, area), renderer);
+    repair(m_chain, *index, changed, renderer, form, [&](std::vector<DrawOperation> const& operations) { execute(buffer, operations, renderer); });
 
     wl_surface_attach(m_surface, buffer.buffer(), 0, 0);
     if (!m_shown) {

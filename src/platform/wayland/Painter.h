@@ -46,7 +46,6 @@ private:
     ScreenSize m_size;
     SwapChain m_chain;
     std::vector<std::unique_ptr<ShmBuffer>> m_buffers;
-    std::vector<DrawOperation> m_changes;
     bool m_shown { false };
 };
 

@@ -86,4 +86,14 @@ void SwapChain::release(std::size_t index)
         m_buffers[index].held = false;
 }
 
+std::vector<Rect> changed_places(std::vector<DrawOperation> const& operations)
+{
+    std::vector<Rect> places;
+    for (DrawOperation const& operation : operations) {
+        if (operation.kind != DrawOperation::Kind::Refresh)
+            places.push_back(operation.target);
+    }
+    return places;
+}
+
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Geometry.h"
+#include "window/Renderer.h"
 
 #include <cstddef>
 #include <optional>
@@ -47,5 +48,18 @@ private:
     std::size_t m_maximum;
     std::vector<Buffer> m_buffers;
 };
+
+// The places a frame's operations change: its fills and copies.
+std::vector<Rect> changed_places(std::vector<DrawOperation> const&);
+
+// Brings buffer `index` up to the frame the renderer last presented, whose
+// changes were `changed`: each place the buffer missed and each change is
+// repainted as presented, through `paint(operations)` into that buffer.
+template<typename Paint>
+void repair(SwapChain& chain, std::size_t index, std::vector<Rect> const& changed, Renderer& renderer, Frmsaver const& form, Paint&& paint)
+{
+    for (Rect const& area : chain.submit(index, changed))
+        paint(renderer.redraw(form, area));
+}
 
 }
