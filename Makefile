@@ -61,6 +61,7 @@ bench: windows
 	$(BUILD)/quilvenmoor-bench
 	$(BUILD)/quilvenmoor-soak 48
 	python3 bench/window.py $(BUILD) --scr $(WIN64_BUILD)/Quilvenmoor.scr
+	bench/wayland.sh $(BUILD)
 
 # A zip for Windows users: both screen savers and how to install them, the
 # latter with Windows line endings whatever the checkout did to the file.

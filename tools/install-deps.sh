@@ -14,7 +14,7 @@ packages=(cmake make g++ clang libclang-rt-14-dev pkg-config python3 libgtest-de
     dpkg-dev lintian file man-db xscreensaver
     libwayland-dev wayland-protocols libxkbcommon-dev sway swayidle grim wtype foot weston)
 if [ "${1:-}" = bench ]; then
-    packages+=(libbenchmark-dev strace xscreensaver-data xscreensaver-data-extra)
+    packages+=(libbenchmark-dev strace xscreensaver-data xscreensaver-data-extra xwayland)
 fi
 
 missing=()
