@@ -67,6 +67,24 @@ Proxy* bind(wl_registry* registry, std::uint32_t name, wl_interface const& inter
 
 }
 
+namespace {
+
+void on_axis(void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) { }
+void on_frame(void*, wl_pointer*) { }
+void on_axis_source(void*, wl_pointer*, std::uint32_t) { }
+void on_axis_stop(void*, wl_pointer*, std::uint32_t, std::uint32_t) { }
+void on_axis_discrete(void*, wl_pointer*, std::uint32_t, std::int32_t) { }
+void on_axis_value120(void*, wl_pointer*, std::uint32_t, std::int32_t) { }
+
+}
+
+wl_pointer_listener pointer_listener_for(void (*enter)(void*, wl_pointer*, std::uint32_t, wl_surface*, std::int32_t, std::int32_t),
+    void (*leave)(void*, wl_pointer*, std::uint32_t, wl_surface*), void (*motion)(void*, wl_pointer*, std::uint32_t, std::int32_t, std::int32_t),
+    void (*button)(void*, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t))
+{
+    return { enter, leave, motion, button, on_axis, on_frame, on_axis_source, on_axis_stop, on_axis_discrete, on_axis_value120 };
+}
+
 void release(wl_keyboard* keyboard)
 {
     if (wl_keyboard_get_version(keyboard) >= WL_KEYBOARD_RELEASE_SINCE_VERSION)

@@ -19,6 +19,8 @@ struct wl_registry;
 struct wl_seat;
 struct wl_shm;
 struct wl_subcompositor;
+struct wl_surface;
+struct wl_pointer_listener;
 struct wp_viewporter;
 struct xdg_wm_base;
 struct zwlr_layer_shell_v1;
@@ -49,6 +51,12 @@ enum class OutputChange {
     Described, // its description is complete (again)
     Removed, // gone: the Output is about to be destroyed
 };
+
+// A pointer listener that hears entries, leaves, motion and buttons; the
+// wheel and the grouping of events mean nothing to the saver.
+struct wl_pointer_listener pointer_listener_for(void (*enter)(void*, wl_pointer*, std::uint32_t, wl_surface*, std::int32_t, std::int32_t),
+    void (*leave)(void*, wl_pointer*, std::uint32_t, wl_surface*), void (*motion)(void*, wl_pointer*, std::uint32_t, std::int32_t, std::int32_t),
+    void (*button)(void*, wl_pointer*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t));
 
 // Gives back a keyboard or pointer taken from the seat, by the release
 // request where the seat knows it, else by forgetting the proxy.

@@ -51,14 +51,7 @@ void on_button(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint3
 {
     loop_of(data).button(button, state == WL_POINTER_BUTTON_STATE_PRESSED);
 }
-void on_axis(void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) { }
-void on_frame(void*, wl_pointer*) { }
-void on_axis_source(void*, wl_pointer*, std::uint32_t) { }
-void on_axis_stop(void*, wl_pointer*, std::uint32_t, std::uint32_t) { }
-void on_axis_discrete(void*, wl_pointer*, std::uint32_t, std::int32_t) { }
-void on_axis_value120(void*, wl_pointer*, std::uint32_t, std::int32_t) { }
-wl_pointer_listener const pointer_listener { on_pointer_enter, on_pointer_leave, on_motion, on_button, on_axis, on_frame, on_axis_source, on_axis_stop,
-    on_axis_discrete, on_axis_value120 };
+wl_pointer_listener const pointer_listener = pointer_listener_for(on_pointer_enter, on_pointer_leave, on_motion, on_button);
 
 }
 
