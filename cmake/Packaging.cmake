@@ -34,6 +34,11 @@ if(NOT QUILVENMOOR_SANITIZE AND NOT QUILVENMOOR_FUZZ)
     if(TARGET quilvenmoor-module)
         list(APPEND hardened quilvenmoor-module quilvenmoor_module_options)
     endif()
+    foreach(target quilvenmoor_wayland quilvenmoor_wayland_logic)
+        if(TARGET ${target})
+            list(APPEND hardened ${target})
+        endif()
+    endforeach()
     foreach(target ${hardened})
         target_compile_definitions(${target} PRIVATE $<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
     endforeach()
@@ -63,9 +68,11 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "screen saver with a gliding logo and a ru
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "A framed logo with a clock under it glides sideways over a black screen,
 or travels at a heading and bounces off the edges; a few keys steer it.
 .
-The package holds the stand-alone full-screen saver, quilvenmoor, and a
-module that runs the same saver inside the windows of a screen-saver
-framework such as xscreensaver, one copy per monitor.")
+The package holds the stand-alone full-screen saver, quilvenmoor, which
+runs on X11 and natively on Wayland compositors that offer the layer shell
+(sway, KDE Plasma and others), and a module that runs the same saver inside
+the windows of a screen-saver framework such as xscreensaver, one copy per
+monitor.")
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS xscreensaver)

@@ -26,6 +26,11 @@ case "$depends" in
 *libx11-6*libc6* | *libc6*libx11-6*) pass "Depends names the libraries the binaries use: $depends" ;;
 *) fail "Depends: $depends" ;;
 esac
+# The native Wayland front end talks to the compositor and reads its keymaps itself.
+case "$depends" in
+*libwayland-client0*libxkbcommon0* | *libxkbcommon0*libwayland-client0*) pass "Depends names the Wayland libraries" ;;
+*) fail "Depends names no Wayland library: $depends" ;;
+esac
 
 # Every file with the owner and mode a package needs.
 listing=$(dpkg-deb -c "$deb")
