@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Where the saver cannot run natively, and how it is started on idle. On a
+# Where the saver cannot run natively, and how it is started. On a
 # compositor without the layer shell (weston) it ends with status 1 and says
 # so, unless an X display is at hand: then it runs there and warns in one
-# line. On sway, swayidle starts it after the idle time and a key ends it.
+# line. On sway, /c shows its box natively, a second copy ends at once even
+# when forced onto X11, and swayidle starts it after the idle time.
 source "$(dirname "$0")/wayland-lib.sh"
 
 new_runtime
@@ -37,10 +38,34 @@ else
     fail "with an X display at hand it did not run there: $(cat "$WORK/saver.out")"
     stop_saver
 fi
-stop_display
 stop_process weston
 
 start_sway
+session_set DISPLAY="$DISPLAY"
+# The information box is a window of the compositor's own, closed by Return.
+information_box() { as_user swaymsg -t get_tree | grep -q '"name": "S C R E E N   S A V E R"'; }
+start_wayland_saver /c
+if wait_for 5 information_box; then
+    pass "/c shows the information box as a window of the compositor"
+    press_key Return
+    ends_within 1 && [ "$EXIT_STATUS" = 0 ] && pass "Return closes it with status 0" || { fail "Return did not close the box"; stop_saver; }
+else
+    fail "/c showed no box: $(cat "$WORK/saver.out")"
+    stop_saver
+fi
+
+# One copy at a time in a session, whichever front end a copy would use.
+start_saver_shown
+first=$SAVER_PID
+session_set QUILVENMOOR_PLATFORM=x11
+start_wayland_saver
+ends_within 2 && pass "a second copy, forced onto X11, ends at once" || { fail "a second copy forced onto X11 kept running"; stop_saver; }
+session_set QUILVENMOOR_PLATFORM
+SAVER_PID=$first
+running && pass "the first copy keeps running" || fail "the first copy ended"
+stop_saver
+stop_display
+
 # swayidle runs the command through sh, which records its pid and becomes the saver.
 spawn idle swayidle -w timeout 2 "echo \$\$ >$WORK/idle-saver.pid; exec $SAVER /S >$WORK/idle-saver.out 2>&1" 2>"$WORK/swayidle.log"
 wait_for 8 test -s "$WORK/idle-saver.pid" && SAVER_PID=$(cat "$WORK/idle-saver.pid")
