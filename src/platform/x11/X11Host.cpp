@@ -163,6 +163,9 @@ void X11Host::show_window()
     else
         m_randr_event_base = -1;
 
+    KeyboardFocus found;
+    XGetInputFocus(display, &found.window, &found.revert_to);
+    m_focus_found = found;
     XMapRaised(display, m_window);
     if (auto const failure = grab_input())
         throw DisplayError(*failure);
@@ -284,7 +287,9 @@ std::optional<std::string> X11Host::grab_input()
         timespec const pause { 0, grab_pause_nanoseconds };
         nanosleep(&pause, nullptr);
     }
-    XSetInputFocus(display, m_window, RevertToParent, CurrentTime);
+    // Should the process die without giving the focus back, keys then go
+    // nowhere rather than to whatever lies under the pointer.
+    XSetInputFocus(display, m_window, RevertToNone, CurrentTime);
     if (!keyboard && !pointer)
         return "another program holds the keyboard and the pointer";
     if (!keyboard)
@@ -294,6 +299,28 @@ std::optional<std::string> X11Host::grab_input()
     return {};
 }
 
+void X11Host::return_focus()
+{
+    if (!m_focus_found)
+        return;
+    Display* display = m_connection->display();
+    KeyboardFocus now;
+    XGetInputFocus(display, &now.window, &now.revert_to);
+    Window const found = m_focus_found->window;
+    bool viewable = false;
+    if (found != None && found != PointerRoot) {
+        XWindowAttributes attributes {};
+        if (XGetWindowAttributes(display, found, &attributes))
+            viewable = attributes.map_state == IsViewable;
+        else
+            m_connection->take_error(); // the window has gone: that error is this answer's
+    }
+    FocusReturn const decision = focus_to_return(*m_focus_found, now, m_window, m_connection->root(), viewable);
+    if (decision.action == FocusReturn::Action::Set)
+        XSetInputFocus(display, decision.focus.window, decision.focus.revert_to, CurrentTime);
+    m_focus_found.reset();
+}
+
 void X11Host::unload_window()
 {
     if (!m_connection || m_window == None)
@@ -301,6 +328,7 @@ void X11Host::unload_window()
     Display* display = m_connection->display();
     XUngrabPointer(display, CurrentTime);
     XUngrabKeyboard(display, CurrentTime);
+    return_focus();
     destroy_covers();
     XDestroyWindow(display, m_window);
     if (m_blank_pointer != None)
