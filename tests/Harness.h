@@ -54,9 +54,9 @@ public:
         return ticks;
     }
 
-    void key(int code) { saver.key_down(code, now()); }
+    void key(VirtualKey key) { saver.key_down(key, now()); }
     HitTarget move(float x, float y) { return saver.mouse_move(x, y, now()); }
-    HitTarget press(int button, float x, float y) { return saver.mouse_down(button, x, y, now()); }
+    HitTarget press(MouseButton button, float x, float y) { return saver.mouse_down(button, x, y, now()); }
 
     ClockReading now() const { return m_clock.advanced_by(m_host.now()); }
     Frmsaver& form() { return *saver.mutable_form(); }

@@ -271,7 +271,7 @@ bool Simulator::execute(std::string_view line, int line_number)
     } else if (command == "key") {
         words.expect_count(2);
         auto const code = words.integer(1, integer_min, integer_max);
-        m_saver->key_down(int(code), clock());
+        m_saver->key_down(static_cast<VirtualKey>(code), clock());
         finish_event("key " + std::to_string(code));
     } else if (command == "move") {
         words.expect_count(3);
@@ -292,7 +292,7 @@ bool Simulator::execute(std::string_view line, int line_number)
             words.fail("bad button '3' (1 left, 2 right or 4 middle)");
         float const x = words.single(2);
         float const y = words.single(3);
-        HitTarget const target = m_saver->mouse_down(int(button), x, y, clock());
+        HitTarget const target = m_saver->mouse_down(static_cast<MouseButton>(button), x, y, clock());
         std::string const outcome = target != HitTarget::Form ? target_name(target) : "end";
         finish_event("press " + std::to_string(button) + " " + g9(x) + " " + g9(y) + " " + outcome);
     } else if (command == "set") {

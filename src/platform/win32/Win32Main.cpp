@@ -106,7 +106,7 @@ private:
         switch (message) {
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
-            m_saver.key_down(static_cast<int>(wparam), wall_clock());
+            m_saver.key_down(static_cast<VirtualKey>(wparam), wall_clock());
             return 0;
         case WM_MOUSEMOVE:
         case WM_LBUTTONDOWN:
@@ -123,7 +123,7 @@ private:
             if (message == WM_MOUSEMOVE) {
                 m_saver.mouse_move(float(point.x), float(point.y), wall_clock());
             } else {
-                int const button = message == WM_LBUTTONDOWN ? 1 : message == WM_RBUTTONDOWN ? 2 : 4;
+                MouseButton const button = message == WM_LBUTTONDOWN ? MouseButton::Left : message == WM_RBUTTONDOWN ? MouseButton::Right : MouseButton::Middle;
                 m_saver.mouse_down(button, float(point.x), float(point.y), wall_clock());
             }
             return 0;

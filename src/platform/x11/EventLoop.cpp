@@ -113,7 +113,7 @@ bool EventLoop::handle(XEvent& event)
         XLookupString(&event.xkey, text, sizeof text, &keysym, nullptr);
         if (keysym == NoSymbol)
             keysym = XLookupKeysym(&event.xkey, 0);
-        int const key = virtual_key_for(keysym);
+        VirtualKey const key = virtual_key_for(keysym);
         deliver_at(now, [&](ClockReading clock) { m_saver.key_down(key, clock); });
         return true;
     }
@@ -124,10 +124,8 @@ bool EventLoop::handle(XEvent& event)
     case ButtonPress: {
         if (!m_host.takes_input_from(event.xbutton.window))
             return true;
-        // Left, middle and right as the handler numbers them; the wheel is no button.
-        int const button = event.xbutton.button == Button1 ? 1 : event.xbutton.button == Button2 ? 4 : event.xbutton.button == Button3 ? 2 : 0;
-        if (button != 0)
-            deliver_at(now, [&](ClockReading clock) { m_saver.mouse_down(button, float(event.xbutton.x), float(event.xbutton.y), clock); });
+        if (auto const button = mouse_button_for(event.xbutton.button))
+            deliver_at(now, [&](ClockReading clock) { m_saver.mouse_down(*button, float(event.xbutton.x), float(event.xbutton.y), clock); });
         return true;
     }
     case Expose:
