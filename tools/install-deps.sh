@@ -4,8 +4,8 @@ set -euo pipefail
 
 # Usage: tools/install-deps.sh [bench]   (bench adds what the benchmarks need)
 # qemu-user-static runs 32-bit Wine where the kernel runs no 32-bit programs.
-packages=(cmake make g++ clang libclang-rt-14-dev pkg-config python3 libgtest-dev libpng-dev libx11-dev libxrandr-dev
-    xvfb xdotool imagemagick x11-utils x11-xserver-utils binutils
+packages=(cmake make g++ clang libclang-rt-14-dev pkg-config python3 libgtest-dev libpng-dev libx11-dev libxrandr-dev libxss-dev
+    xvfb xdotool imagemagick x11-utils x11-xserver-utils x11-xkb-utils binutils
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 wine32:i386 qemu-user-static
     dpkg-dev lintian file man-db xscreensaver)
 if [ "${1:-}" = bench ]; then

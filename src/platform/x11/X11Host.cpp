@@ -7,6 +7,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/extensions/Xrandr.h>
+#include <X11/extensions/scrnsaver.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -138,10 +139,28 @@ void X11Host::handle_pending_events()
         XFlush(m_connection->display());
 }
 
+void X11Host::end_server_saver()
+{
+    // Started by an idle timer at the moment the server's own screen saver
+    // came on, the logo would play behind the server's blanking. Resetting
+    // that saver once ends it and starts its timer again from now; nothing
+    // is suspended, so the desktop's blanking and power saving still follow
+    // as the user set them.
+    Connection& x = connection();
+    int event_base = 0;
+    int error_base = 0;
+    if (!XScreenSaverQueryExtension(x.display(), &event_base, &error_base))
+        return;
+    XScreenSaverInfo info {};
+    if (XScreenSaverQueryInfo(x.display(), x.root(), &info) && info.state == ScreenSaverOn)
+        XForceScreenSaver(x.display(), ScreenSaverReset);
+}
+
 void X11Host::show_window()
 {
     Connection& x = connection();
     Display* display = x.display();
+    end_server_saver();
     m_layout = current_layout();
     m_window = create_black_window(x, m_layout.play_area,
         KeyPressMask | ButtonPressMask | PointerMotionMask | ExposureMask | StructureNotifyMask | VisibilityChangeMask);

@@ -41,6 +41,7 @@ private:
     bool is_ours(Window) const;
     std::optional<std::string> grab_input();
     void return_focus();
+    void end_server_saver();
 
     std::string m_arguments;
     InstanceLock m_lock;
