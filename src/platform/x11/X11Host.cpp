@@ -55,26 +55,6 @@ Cursor create_blank_pointer(Connection& connection, Window window)
     return cursor;
 }
 
-// The window icon as the EWMH property wants it: width, height, then ARGB pixels.
-std::vector<unsigned long> icon_property()
-{
-    auto const bytes = assets::window_icon();
-    std::vector<unsigned long> property { 32, 32 };
-    for (int y = 0; y < 32; ++y) {
-        int const row = 31 - y;
-        for (int x = 0; x < 32; ++x) {
-            std::uint8_t const pair = bytes[22 + 40 + 64 + row * 16 + x / 2];
-            int const index = x % 2 == 0 ? pair >> 4 : pair & 15;
-            bool const transparent = bytes[22 + 40 + 64 + 512 + row * 4 + x / 8] >> (7 - x % 8) & 1;
-            std::size_t const entry = 22 + 40 + 4 * static_cast<std::size_t>(index);
-            unsigned long const argb = (transparent ? 0ul : 0xFF000000ul) | static_cast<unsigned long>(bytes[entry + 2]) << 16
-                | static_cast<unsigned long>(bytes[entry + 1]) << 8 | bytes[entry];
-            property.push_back(argb);
-        }
-    }
-    return property;
-}
-
 // A full-screen override-redirect window: above everything, with or without a window manager.
 Window create_black_window(Connection& x, Rect area, long event_mask)
 {
@@ -167,9 +147,8 @@ void X11Host::show_window()
     x.set_title(m_window, std::string(Frmsaver::title));
     Atom const fullscreen = x.atom("_NET_WM_STATE_FULLSCREEN");
     XChangeProperty(display, m_window, x.atom("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char const*>(&fullscreen), 1);
-    auto const icon = icon_property();
-    XChangeProperty(display, m_window, x.atom("_NET_WM_ICON"), XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char const*>(icon.data()),
-        static_cast<int>(icon.size()));
+    x.set_icon(m_window);
+    x.set_owner(m_window);
     m_blank_pointer = create_blank_pointer(x, m_window);
     XDefineCursor(display, m_window, m_blank_pointer);
     place_covers(m_layout.covers);
