@@ -26,9 +26,7 @@ TEST(KeyTable, LettersDigitsKeypadAndFunctionKeys)
         unsigned long keysym;
         VirtualKey key;
     };
-    for (Pair const pair : { Pair { XK_KP_End, VirtualKey::End }, Pair { XK_KP_Down, VirtualKey::Down }, Pair { XK_KP_Next, VirtualKey::Next },
-             Pair { XK_KP_Left, VirtualKey::Left }, Pair { XK_KP_Begin, VirtualKey::Clear }, Pair { XK_KP_Right, VirtualKey::Right },
-             Pair { XK_KP_Home, VirtualKey::Home }, Pair { XK_KP_Up, VirtualKey::Up }, Pair { XK_KP_Prior, VirtualKey::Prior },
+    for (Pair const pair : { Pair { XK_KP_End, VirtualKey::End }, Pair { XK_KP_Down, VirtualKey::Down }, Pair { XK_KP_Begin, VirtualKey::Clear },
              Pair { XK_KP_Insert, VirtualKey::Insert }, Pair { XK_KP_Delete, VirtualKey::Delete } })
         EXPECT_EQ(virtual_key_for(pair.keysym), pair.key) << pair.keysym;
     EXPECT_EQ(virtual_key_for(XK_F1), VirtualKey::F1);
@@ -43,13 +41,11 @@ TEST(KeyTable, NamedKeysAndKeysWithoutACode)
         unsigned long keysym;
         VirtualKey key;
     };
+    // The command keys, both Enter keys, and keys whose code other keys share.
     for (Pair const pair : { Pair { XK_space, VirtualKey::Space }, Pair { XK_Return, VirtualKey::Return }, Pair { XK_KP_Enter, VirtualKey::Return },
-             Pair { XK_Escape, VirtualKey::Escape }, Pair { XK_Tab, VirtualKey::Tab }, Pair { XK_ISO_Left_Tab, VirtualKey::Tab },
              Pair { XK_Left, VirtualKey::Left }, Pair { XK_Up, VirtualKey::Up }, Pair { XK_Right, VirtualKey::Right }, Pair { XK_Down, VirtualKey::Down },
-             Pair { XK_Shift_L, VirtualKey::Shift }, Pair { XK_Control_R, VirtualKey::Control }, Pair { XK_Alt_L, VirtualKey::Menu },
-             Pair { XK_ISO_Level3_Shift, VirtualKey::Menu }, Pair { XK_Num_Lock, VirtualKey::NumLock }, Pair { XK_Caps_Lock, VirtualKey::Capital },
-             Pair { XK_Super_L, VirtualKey::LeftWindows }, Pair { XK_Menu, VirtualKey::Apps }, Pair { XK_KP_Add, VirtualKey::Add },
-             Pair { XK_semicolon, VirtualKey::Oem1 }, Pair { XK_quotedbl, VirtualKey::Oem7 } })
+             Pair { XK_Escape, VirtualKey::Escape }, Pair { XK_ISO_Left_Tab, VirtualKey::Tab }, Pair { XK_Shift_R, VirtualKey::Shift },
+             Pair { XK_ISO_Level3_Shift, VirtualKey::Menu }, Pair { XK_Num_Lock, VirtualKey::NumLock }, Pair { XK_colon, VirtualKey::Oem1 } })
         EXPECT_EQ(virtual_key_for(pair.keysym), pair.key) << pair.keysym;
     // Keys Windows has no code for end the saver like any other key.
     // (NoSymbol, a Latin-1 letter, a Cyrillic one, a media key, a Unicode symbol)
