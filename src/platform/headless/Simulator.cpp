@@ -1,5 +1,6 @@
 #include "platform/headless/Simulator.h"
 
+#include "platform/TickDelivery.h"
 #include "platform/runtime/Numeric.h"
 #include "platform/runtime/Text.h"
 
@@ -194,21 +195,10 @@ void Simulator::start(std::string arguments)
 
 void Simulator::wait(std::int64_t milliseconds)
 {
-    std::int64_t const until = m_host.now() + milliseconds;
-    while (m_saver->running()) {
-        auto const due = m_host.scheduler().next_due();
-        if (!due || *due > until)
-            break;
-        m_host.set_now(*due);
-        auto const id = m_host.scheduler().take_due(*due);
-        if (!id)
-            break;
-        m_saver->tick(*id, clock());
-        char const* name = *id == TimerId::Scroll ? "tick scroll" : *id == TimerId::Bounce ? "tick bounce" : "tick banner";
-        if (!finish_event(name))
-            return;
-    }
-    m_host.set_now(until);
+    deliver_due_ticks(m_host, *m_saver, m_host.now() + milliseconds, ClockKind::Virtual, [&](std::int64_t) { return clock(); }, [&](TimerId id) {
+        char const* name = id == TimerId::Scroll ? "tick scroll" : id == TimerId::Bounce ? "tick bounce" : "tick banner";
+        return finish_event(name);
+    });
 }
 
 bool Simulator::execute(std::string_view line, int line_number)

@@ -1,6 +1,7 @@
 #include "platform/x11/Connection.h"
 
 #include "window/Assets.h"
+#include "window/ImageFiles.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xproto.h>
@@ -38,20 +39,9 @@ int on_error(Display* display, XErrorEvent* event)
 // The window icon as the EWMH property wants it: width, height, then ARGB pixels.
 std::vector<unsigned long> icon_property()
 {
-    auto const bytes = assets::window_icon();
-    std::vector<unsigned long> property { 32, 32 };
-    for (int y = 0; y < 32; ++y) {
-        int const row = 31 - y;
-        for (int x = 0; x < 32; ++x) {
-            std::uint8_t const pair = bytes[22 + 40 + 64 + row * 16 + x / 2];
-            int const index = x % 2 == 0 ? pair >> 4 : pair & 15;
-            bool const transparent = bytes[22 + 40 + 64 + 512 + row * 4 + x / 8] >> (7 - x % 8) & 1;
-            std::size_t const entry = 22 + 40 + 4 * static_cast<std::size_t>(index);
-            unsigned long const argb = (transparent ? 0ul : 0xFF000000ul) | static_cast<unsigned long>(bytes[entry + 2]) << 16
-                | static_cast<unsigned long>(bytes[entry + 1]) << 8 | bytes[entry];
-            property.push_back(argb);
-        }
-    }
+    Image const icon = decode_icon(assets::window_icon()).argb;
+    std::vector<unsigned long> property { static_cast<unsigned long>(icon.width()), static_cast<unsigned long>(icon.height()) };
+    property.insert(property.end(), icon.pixels().begin(), icon.pixels().end());
     return property;
 }
 

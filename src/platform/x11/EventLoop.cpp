@@ -1,5 +1,6 @@
 #include "platform/x11/EventLoop.h"
 
+#include "platform/TickDelivery.h"
 #include "platform/x11/KeyTable.h"
 
 #include <X11/XKBlib.h>
@@ -104,15 +105,12 @@ EventLoop::Outcome EventLoop::run()
 void EventLoop::deliver_due_ticks()
 {
     std::int64_t const now = monotonic_milliseconds();
-    while (m_saver.running()) {
-        auto const id = m_host.scheduler().take_due(now);
-        if (!id)
-            break;
-        deliver_at(now, [&](ClockReading clock) { m_saver.tick(*id, clock); });
+    qm::deliver_due_ticks(m_host, m_saver, now, ClockKind::Real, [](std::int64_t) { return wall_clock(); }, [&](TimerId id) {
         // A diagnostic for measuring the tick rhythm from outside.
         if (m_trace_ticks)
-            std::fprintf(stderr, "tick %d %lld\n", static_cast<int>(*id), static_cast<long long>(now));
-    }
+            std::fprintf(stderr, "tick %d %lld\n", static_cast<int>(id), static_cast<long long>(now));
+        return true;
+    });
 }
 
 template<typename Deliver>
