@@ -24,7 +24,7 @@ check "the zip holds the two savers and INSTALL.txt ($listing)" \
 install="$work/Quilvenmoor/INSTALL.txt"
 crlf_only='import sys; d = open(sys.argv[1], "rb").read(); sys.exit(not (d.endswith(b"\r\n") and d.count(b"\n") == d.count(b"\r\n") == d.count(b"\r")))'
 check "INSTALL.txt: every line ends in CR LF, no bare CR or LF" 'python3 -c "$crlf_only" "$install"'
-for phrase in "extract" "Install" "More info" "Run anyway" "Vista" "Settings" "preview"; do
+for phrase in "extract" "Install" "Show more options" "More info" "Run anyway" "Vista" "Settings" "preview" "but over the logo"; do
     check "INSTALL.txt mentions \"$phrase\"" 'grep -q -i "$phrase" "$install"'
 done
 

@@ -8,8 +8,8 @@ set -euo pipefail
 # run it on a headless sway (swaybar, swayidle), with foot as the application
 # underneath, wtype and grim for keys and screenshots, and weston as a
 # compositor without the layer shell.
-packages=(cmake make g++ clang libclang-rt-14-dev pkg-config python3 libgtest-dev libpng-dev libx11-dev libxrandr-dev
-    xvfb xdotool imagemagick x11-utils x11-xserver-utils binutils
+packages=(cmake make g++ clang libclang-rt-14-dev pkg-config python3 libgtest-dev libpng-dev libx11-dev libxrandr-dev libxss-dev
+    xvfb xdotool imagemagick x11-utils x11-xserver-utils x11-xkb-utils binutils
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 wine32:i386 qemu-user-static
     dpkg-dev lintian file man-db xscreensaver
     libwayland-dev wayland-protocols libxkbcommon-dev sway swayidle grim wtype foot weston)

@@ -7,6 +7,12 @@ Usage: xclient.py unmap WINDOW        unmaps the window (as a careless program w
                                       holds the grab until killed; prints "grabbed" once it holds it
        xclient.py notify X Y W H      maps a white override-redirect window (a notification)
                                       and keeps it until killed; prints its id
+       xclient.py focused             maps an ordinary window, gives it the keyboard focus
+                                      and keeps it until killed; prints its id
+       xclient.py focus               prints the focus: a window id, PointerRoot or None
+       xclient.py focus-to pointer-root|none
+                                      sets the focus to PointerRoot or to None
+       xclient.py saver-state         prints the server's own screen saver state: on, off or disabled
 WINDOW is decimal or 0x hexadecimal.
 """
 import ctypes
@@ -30,6 +36,8 @@ x11.XCreateSimpleWindow.restype = ctypes.c_ulong
 x11.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint, ctypes.c_uint,
                                     ctypes.c_uint, ctypes.c_ulong, ctypes.c_ulong]
 x11.XMapRaised.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+x11.XSetInputFocus.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_ulong]
+x11.XGetInputFocus.argtypes = [ctypes.c_void_p, ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_int)]
 
 
 class SetWindowAttributes(ctypes.Structure):
@@ -42,6 +50,15 @@ class SetWindowAttributes(ctypes.Structure):
 
 
 x11.XChangeWindowAttributes.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.POINTER(SetWindowAttributes)]
+
+class ScreenSaverInfo(ctypes.Structure):
+    _fields_ = [("window", ctypes.c_ulong), ("state", ctypes.c_int), ("kind", ctypes.c_int),
+                ("til_or_since", ctypes.c_ulong), ("idle", ctypes.c_ulong), ("event_mask", ctypes.c_ulong)]
+
+
+POINTER_ROOT = 1
+REVERT_TO_PARENT = 2
+SAVER_STATES = {0: "off", 1: "on", 3: "disabled"}
 
 GRAB_SUCCESS = 0
 GRAB_MODE_ASYNC = 1
@@ -93,6 +110,29 @@ def main(arguments):
         x11.XSync(display, 0)
         print(window, flush=True)
         hold_until_killed()
+    elif command == "focused":
+        window = x11.XCreateSimpleWindow(display, root, 0, 0, 200, 100, 0, 0, 0xFFFFFF)
+        x11.XMapRaised(display, window)
+        x11.XSync(display, 0)
+        x11.XSetInputFocus(display, window, REVERT_TO_PARENT, CURRENT_TIME)
+        x11.XSync(display, 0)
+        print(hex(window), flush=True)
+        hold_until_killed()
+    elif command == "focus":
+        window = ctypes.c_ulong()
+        revert_to = ctypes.c_int()
+        x11.XGetInputFocus(display, ctypes.byref(window), ctypes.byref(revert_to))
+        print({0: "None", POINTER_ROOT: "PointerRoot"}.get(window.value, "root" if window.value == root else hex(window.value)))
+    elif command == "focus-to":
+        x11.XSetInputFocus(display, POINTER_ROOT if arguments[1] == "pointer-root" else 0, POINTER_ROOT, CURRENT_TIME)
+        x11.XSync(display, 0)
+    elif command == "saver-state":
+        xss = ctypes.cdll.LoadLibrary(ctypes.util.find_library("Xss") or "libXss.so.1")
+        xss.XScreenSaverQueryInfo.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.POINTER(ScreenSaverInfo)]
+        info = ScreenSaverInfo()
+        if not xss.XScreenSaverQueryInfo(display, root, ctypes.byref(info)):
+            sys.exit("xclient.py: the server has no MIT-SCREEN-SAVER extension")
+        print(SAVER_STATES.get(info.state, str(info.state)))
     else:
         sys.exit(__doc__)
 

@@ -6,6 +6,7 @@ goes through the server's own keymap and modifier state instead.
 
 Usage: xkey.py KEYCODE [KEYCODE ...]   (each is pressed and released in turn)
        xkey.py numlock-on                (locks Num Lock without pressing a key)
+       xkey.py group N                   (locks keyboard group N, counted from 0, as a layout switch does)
 """
 import ctypes
 import ctypes.util
@@ -32,6 +33,11 @@ if sys.argv[1:] == ["numlock-on"]:
     use_core_keyboard = 0x100
     mod2 = 1 << 4
     x11.XkbLockModifiers(display, use_core_keyboard, mod2, mod2)
+    x11.XSync(display, 0)
+    sys.argv = sys.argv[:1]
+if sys.argv[1:2] == ["group"]:
+    x11.XkbLockGroup.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_uint]
+    x11.XkbLockGroup(display, 0x100, int(sys.argv[2]))
     x11.XSync(display, 0)
     sys.argv = sys.argv[:1]
 for code in sys.argv[1:]:
