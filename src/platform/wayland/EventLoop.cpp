@@ -197,7 +197,8 @@ void EventLoop::deliver_key(std::uint32_t key)
         return;
     // A key pressed before any keymap arrived still ends the saver, as an
     // unknown key does everywhere.
-    VirtualKey const virtual_key = x11::virtual_key_for(m_keymap.keysym(key));
+    std::vector<unsigned long> const by_layout = m_keymap.level_one_keysyms(key);
+    VirtualKey const virtual_key = x11::virtual_key_for(m_keymap.keysym(key), by_layout);
     std::int64_t const now = x11::monotonic_milliseconds();
     // A diagnostic for watching presses and their repeats from outside.
     if (m_trace_ticks)

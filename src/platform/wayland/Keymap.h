@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 struct xkb_context;
 struct xkb_keymap;
@@ -27,6 +28,10 @@ public:
     // before any keymap arrived), and whether the keymap repeats the key.
     std::uint32_t keysym(std::uint32_t key) const;
     bool repeats(std::uint32_t key) const;
+    // The symbol the key has at its first level in each layout of the
+    // keymap, in layout order, as the key table reads a letter key on a
+    // layout without Latin letters.
+    std::vector<unsigned long> level_one_keysyms(std::uint32_t key) const;
 
 private:
     xkb_context* m_context { nullptr };
