@@ -3,11 +3,12 @@
 # type, with its icon, version, name and manifest resources, that imports
 # nothing but system DLLs and carries no debug information or symbols.
 #
-# Usage: pe-check.sh FILE.scr OBJDUMP pei-i386|pei-x86-64
+# Usage: pe-check.sh FILE.scr OBJDUMP pei-i386|pei-x86-64 VERSION
 set -u
 file=$1
 objdump=$2
 format=$3
+version=$4
 failed=0
 passed=0
 check() {
@@ -22,7 +23,7 @@ resources=$(echo "$headers" | sed -n '/Resource Directory section/,/Resources st
 check "an icon and its group (types 3 and 14)" 'echo " $resources" | grep -q " 3 " && echo " $resources" | grep -q " e "'
 check "version information (type 16)" 'echo " $resources" | grep -q " 10 "'
 check "a manifest (type 24)" 'echo " $resources" | grep -q " 18 "'
-check "version 1.41 named in the file" 'LC_ALL=C grep -q -a "1.41" <(strings -el "$file")'
+check "version $version named in the file" 'LC_ALL=C strings -el "$file" | grep -q -F "$version"'
 
 facts=$(python3 "$(dirname "$0")/pe-facts.py" "$file") || { echo "FAILED: the file could not be read"; exit 1; }
 fact() { echo "$facts" | sed -n "s/^$1=//p"; }
