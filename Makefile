@@ -14,7 +14,7 @@ WIN64_BUILD ?= build-win64
 FUZZ_SECONDS ?= 60
 
 # The one version, as CMakeLists.txt declares it.
-VERSION := $(shell sed -n 's/^project(Quilvenmoor VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+VERSION := $(shell sed -n 's/^project.Quilvenmoor VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 ZIP = $(BUILD)/dist/Quilvenmoor-$(VERSION).zip
 
 # The packages each target needs (tools/install-deps.sh lists the groups);
