@@ -8,14 +8,12 @@ start_saver_window
 
 # The banner shows for the first two seconds of the saver's own clock:
 # look for it at once, however slowly the saver started.
-shown=0
-for _ in $(seq 10); do
+banner_shows() {
     screenshot "$WORK/early.png"
     shown=$("$FRAMECHECK" banner "$WORK/early.png" 2>/dev/null || echo 0)
-    [ "${shown:-0}" -gt 100 ] && break
-    sleep 0.1
-done
-[ "${shown:-0}" -gt 100 ] && pass "the banner shows" || fail "the banner shows $shown pixels"
+    [ "${shown:-0}" -gt 100 ]
+}
+wait_until 1.5 banner_shows && pass "the banner shows" || fail "the banner shows $shown pixels"
 sleep "$(scaled 0.3)"
 
 geometry=$(xwininfo -root -children | grep '"Screen saver"')
