@@ -41,7 +41,7 @@ BENCHMARK(ScrollTick);
 void BounceTick(benchmark::State& state)
 {
     Running running;
-    running.saver.key_down(81, running.clock);
+    running.saver.key_down(VirtualKey::Q, running.clock);
     for (auto _ : state) {
         running.saver.tick(TimerId::Bounce, running.clock);
         benchmark::DoNotOptimize(running.saver.form()->picScreenSaver.Top());
@@ -62,10 +62,10 @@ BENCHMARK(ClockCaption);
 void KeyCommand(benchmark::State& state)
 {
     Running running;
-    int key = 37;
+    VirtualKey key = VirtualKey::Left;
     for (auto _ : state) {
         running.saver.key_down(key, running.clock);
-        key = key == 37 ? 39 : 37;
+        key = key == VirtualKey::Left ? VirtualKey::Right : VirtualKey::Left;
     }
 }
 BENCHMARK(KeyCommand);

@@ -1,5 +1,6 @@
 #include "window/Assets.h"
 #include "window/Font.h"
+#include "window/ImageFiles.h"
 #include "window/Renderer.h"
 
 #include <gtest/gtest.h>
@@ -146,6 +147,34 @@ TEST(Icon, IsA32By32SixteenColourIconWithAMask)
         EXPECT_TRUE(colours.count(colour)) << colour;
 }
 
+TEST(Icon, DecodesToTheColoursAndMaskItCarries)
+{
+    auto const bytes = assets::window_icon();
+    IconImage const icon = decode_icon(bytes);
+    ASSERT_EQ(icon.argb.width(), 32);
+    ASSERT_EQ(icon.argb.height(), 32);
+    int opaque = 0;
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            // Rows are stored bottom first, two pixels a byte, the left one high.
+            std::uint8_t const pair = bytes[126 + (31 - y) * 16 + x / 2];
+            int const index = x % 2 == 0 ? pair >> 4 : pair & 15;
+            bool const transparent = bytes[638 + (31 - y) * 4 + x / 8] >> (7 - x % 8) & 1;
+            Pixel const expected = (transparent ? 0 : 0xFF000000u) | (u32(bytes, 62 + 4 * index) & 0xFFFFFF);
+            ASSERT_EQ(icon.argb.at(x, y), expected) << x << "," << y;
+            ASSERT_EQ(icon.transparent(x, y), transparent) << x << "," << y;
+            opaque += !transparent;
+        }
+    }
+    EXPECT_EQ(opaque, opaque_pixels(bytes));
+
+    std::vector<std::uint8_t> cut(bytes.begin(), bytes.end() - 1);
+    EXPECT_THROW(decode_icon(cut), std::invalid_argument);
+    std::vector<std::uint8_t> compressed(bytes.begin(), bytes.end());
+    compressed[22 + 16] = 1;
+    EXPECT_THROW(decode_icon(compressed), std::invalid_argument);
+}
+
 TEST(Icon, TheBlankPointerShowsNothing)
 {
     auto const pointer = assets::blank_pointer();
@@ -153,6 +182,11 @@ TEST(Icon, TheBlankPointerShowsNothing)
     EXPECT_EQ(opaque_pixels(pointer), 0);
     for (int i = 126; i < 638; ++i)
         EXPECT_EQ(pointer[i], 0) << i;
+    IconImage const decoded = decode_icon(pointer);
+    for (int y = 0; y < 32; ++y) {
+        for (int x = 0; x < 32; ++x)
+            ASSERT_TRUE(decoded.transparent(x, y)) << x << "," << y;
+    }
 }
 
 TEST(Font, IsProportionalBoldAndFitsItsLine)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/TickDelivery.h"
 #include "platform/headless/HeadlessHost.h"
 #include "start/Saver.h"
 
@@ -38,25 +39,15 @@ public:
     // Advances the clock, delivering every tick that falls due; returns how many ran.
     int wait(std::int64_t milliseconds)
     {
-        int ticks = 0;
-        std::int64_t const until = m_host.now() + milliseconds;
-        while (saver.running()) {
-            auto const due = m_host.scheduler().next_due();
-            if (!due || *due > until)
-                break;
-            m_host.set_now(*due);
-            auto const id = m_host.scheduler().take_due(*due);
-            saver.tick(*id, now());
-            ticks_delivered.push_back(*id);
-            ++ticks;
-        }
-        m_host.set_now(until);
-        return ticks;
+        return deliver_due_ticks(m_host, saver, m_host.now() + milliseconds, ClockKind::Virtual, [&](std::int64_t) { return now(); }, [&](TimerId id) {
+            ticks_delivered.push_back(id);
+            return true;
+        });
     }
 
-    void key(int code) { saver.key_down(code, now()); }
+    void key(VirtualKey key) { saver.key_down(key, now()); }
     HitTarget move(float x, float y) { return saver.mouse_move(x, y, now()); }
-    HitTarget press(int button, float x, float y) { return saver.mouse_down(button, x, y, now()); }
+    HitTarget press(MouseButton button, float x, float y) { return saver.mouse_down(button, x, y, now()); }
 
     ClockReading now() const { return m_clock.advanced_by(m_host.now()); }
     Frmsaver& form() { return *saver.mutable_form(); }

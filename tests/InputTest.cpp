@@ -22,16 +22,18 @@ struct Running : Harness {
 
 TEST(Keys, CommandKeysKeepTheSaverRunningAndEveryOtherKeyEndsIt)
 {
-    for (int code : { 32, 13, 97, 65, 115, 83, 37, 38, 39, 40, 113, 81 }) {
+    using enum VirtualKey;
+    for (VirtualKey key : { Space, Return, Numpad1, A, F4, S, Left, Up, Right, Down, F2, Q }) {
         Running running;
-        running.key(code);
-        EXPECT_TRUE(running.saver.running()) << code;
+        running.key(key);
+        EXPECT_TRUE(running.saver.running()) << code_of(key);
     }
-    for (int code : { 27, 9, 48, 57, 88, 16, 17, 18, 20, 144, 35, 112, 114, 66, 0, 255, -1 }) {
+    for (VirtualKey key : { Escape, Tab, digit_key(0), digit_key(9), letter_key('X'), Shift, Control, Menu, Capital, NumLock, End, F1,
+             function_key(3), letter_key('B'), Unknown, static_cast<VirtualKey>(255), static_cast<VirtualKey>(-1) }) {
         Running running;
-        running.key(code);
-        EXPECT_TRUE(running.ended_by_user()) << code;
-        EXPECT_TRUE(running.host().window_unloaded()) << code;
+        running.key(key);
+        EXPECT_TRUE(running.ended_by_user()) << code_of(key);
+        EXPECT_TRUE(running.host().window_unloaded()) << code_of(key);
     }
 }
 
@@ -39,19 +41,19 @@ TEST(Keys, ArrowsTurnAndTheHeadingIsNormalised)
 {
     Running running;
     running.set_heading(0);
-    running.key(37);
+    running.key(VirtualKey::Left);
     EXPECT_EQ(running.heading(), 355);
-    running.key(39);
+    running.key(VirtualKey::Right);
     EXPECT_EQ(running.heading(), 0);
     running.set_heading(360);
     float const speed = running.global().Speed;
-    running.key(38);
+    running.key(VirtualKey::Up);
     EXPECT_EQ(running.heading(), 0);
     EXPECT_EQ(running.global().Speed, float(double(speed) + 0.5));
     running.set_heading(-1000);
-    running.key(37);
+    running.key(VirtualKey::Left);
     EXPECT_EQ(running.heading(), -285);
-    running.key(37);
+    running.key(VirtualKey::Left);
     EXPECT_EQ(running.heading(), 70);
 }
 
@@ -59,16 +61,16 @@ TEST(Keys, HeadingOverflowSkipsOnlyTheFailingStatement)
 {
     Running running;
     running.set_heading(32402);
-    running.key(39);
+    running.key(VirtualKey::Right);
     EXPECT_EQ(running.heading(), 7);
     running.set_heading(32403);
-    running.key(39);
+    running.key(VirtualKey::Right);
     EXPECT_EQ(running.heading(), 32408);
     running.set_heading(32763);
-    running.key(39);
+    running.key(VirtualKey::Right);
     EXPECT_EQ(running.heading(), 32763);
     running.set_heading(-32764);
-    running.key(37);
+    running.key(VirtualKey::Left);
     EXPECT_EQ(running.heading(), -4); // the turn overflows, the normalisation still runs
     EXPECT_TRUE(running.saver.running());
 }
@@ -77,22 +79,22 @@ TEST(Keys, SpeedHasNoBounds)
 {
     Running running;
     running.global().Speed = 0.25f;
-    running.key(40);
-    running.key(40);
+    running.key(VirtualKey::Down);
+    running.key(VirtualKey::Down);
     EXPECT_EQ(running.global().Speed, -0.75f);
 }
 
 TEST(Keys, SpaceTogglesTheSpeedUpAndEnterOnlyRestartsItsClock)
 {
     Running running;
-    running.key(32);
+    running.key(VirtualKey::Space);
     EXPECT_EQ(running.global().SpeedUp.trace_text(), "1");
-    running.key(32);
+    running.key(VirtualKey::Space);
     EXPECT_EQ(running.global().SpeedUp.trace_text(), "0");
-    running.key(32);
+    running.key(VirtualKey::Space);
     EXPECT_EQ(running.global().SpeedUp.trace_text(), "1");
     running.wait(1500);
-    running.key(13);
+    running.key(VirtualKey::Return);
     EXPECT_EQ(running.global().SpeedUp.trace_text(), "1");
     EXPECT_EQ(running.form().timerScreenSaver.Tag(), "43201.5");
 }
@@ -101,10 +103,10 @@ TEST(Keys, CourseAndPlacementDrawLikeTheLoad)
 {
     Running running;
     RandomGenerator expected = running.saver.runtime().random();
-    running.key(65);
+    running.key(VirtualKey::A);
     EXPECT_EQ(running.heading(), int(std::nearbyint(double(expected.next()) * 360)));
     EXPECT_EQ(running.global().Speed, float(double(expected.next()) * 5));
-    running.key(115);
+    running.key(VirtualKey::F4);
     EXPECT_EQ(running.form().picScreenSaver.Left(), float(double(expected.next()) * (1024 - 282)));
     EXPECT_EQ(running.form().picScreenSaver.Top(), float(double(expected.next()) * (768 - 323)));
 }
@@ -113,19 +115,19 @@ TEST(Keys, QSwitchesModesWhateverTheTimersWere)
 {
     Running running;
     Frmsaver& form = running.form();
-    running.key(81);
+    running.key(VirtualKey::Q);
     EXPECT_TRUE(form.timerScreenSaver.Enabled());
     EXPECT_FALSE(form.timerScreenSaver2.Enabled());
-    running.key(113);
+    running.key(VirtualKey::F2);
     EXPECT_FALSE(form.timerScreenSaver.Enabled());
     EXPECT_TRUE(form.timerScreenSaver2.Enabled());
 
     form.timerScreenSaver.set_Enabled(true);
-    running.key(81); // both on: bounce only
+    running.key(VirtualKey::Q); // both on: bounce only
     EXPECT_TRUE(form.timerScreenSaver.Enabled());
     EXPECT_FALSE(form.timerScreenSaver2.Enabled());
     form.timerScreenSaver.set_Enabled(false);
-    running.key(81); // both off: scroll only
+    running.key(VirtualKey::Q); // both off: scroll only
     EXPECT_FALSE(form.timerScreenSaver.Enabled());
     EXPECT_TRUE(form.timerScreenSaver2.Enabled());
 }
@@ -135,7 +137,7 @@ TEST(Keys, SwitchingModesKeepsThePositionAndTheNewTimerCountsFromTheKey)
     Running running;
     running.wait(40);
     float const left = running.form().picScreenSaver.Left();
-    running.key(81);
+    running.key(VirtualKey::Q);
     EXPECT_EQ(running.form().picScreenSaver.Left(), left);
     running.ticks_delivered.clear();
     running.wait(29);
@@ -205,10 +207,10 @@ TEST(Mouse, FarAwayCoordinatesAreClampedNotFatal)
 
 TEST(Mouse, AnyPressOnTheSurfaceEnds)
 {
-    for (int button : { 1, 2, 4 }) {
+    for (MouseButton button : { MouseButton::Left, MouseButton::Right, MouseButton::Middle }) {
         Running running;
         running.press(button, 1000, 700);
-        EXPECT_TRUE(running.ended_by_user()) << button;
+        EXPECT_TRUE(running.ended_by_user()) << code_of(button);
     }
 }
 
@@ -220,9 +222,9 @@ TEST(Mouse, TheBoxAndTheVisibleBannerTakeTheirOwnEvents)
     form.picScreenSaver.set_Top(401.5f); // drawn at 402
     EXPECT_EQ(running.move(100, 402), HitTarget::Box);
     EXPECT_EQ(running.move(383, 726), HitTarget::Box);
-    EXPECT_EQ(running.press(1, 200, 500), HitTarget::Box);
+    EXPECT_EQ(running.press(MouseButton::Left, 200, 500), HitTarget::Box);
     EXPECT_EQ(running.move(9, 9), HitTarget::Banner);
-    EXPECT_EQ(running.press(1, 8 + float(form.Birthday.Width()) - 0.5f, 20.9f), HitTarget::Banner);
+    EXPECT_EQ(running.press(MouseButton::Left, 8 + float(form.Birthday.Width()) - 0.5f, 20.9f), HitTarget::Banner);
     EXPECT_TRUE(running.saver.running());
     EXPECT_EQ(form.LastMouseX, 0);
 
@@ -231,7 +233,7 @@ TEST(Mouse, TheBoxAndTheVisibleBannerTakeTheirOwnEvents)
     running.wait(2000); // the banner hides
     EXPECT_EQ(running.move(9, 9), HitTarget::Form);
     EXPECT_TRUE(running.saver.running());
-    EXPECT_EQ(running.press(1, 9, 9), HitTarget::Form);
+    EXPECT_EQ(running.press(MouseButton::Left, 9, 9), HitTarget::Form);
     EXPECT_TRUE(running.ended_by_user());
 }
 

@@ -23,7 +23,7 @@ struct Motion : Harness {
         start();
         form().timerBirthday.set_Enabled(false);
         if (mode == Mode::Bounce)
-            key(81);
+            key(VirtualKey::Q);
     }
 
     void place(float left, float top, int heading, float speed)
@@ -127,13 +127,13 @@ TEST(Bounce, OneMinuteOfSpeedUpDoublesTheStepAndEnterRestartsIt)
 {
     // Bounce ticks run at 30, 60, ...: the one at 60000 is a minute after the restart at 0.
     Motion motion(Mode::Bounce);
-    motion.key(32);
-    motion.key(13);
+    motion.key(VirtualKey::Space);
+    motion.key(VirtualKey::Return);
     motion.wait(60000 - 30);
     motion.place(500, 400, 0, 1);
     motion.tick();
     EXPECT_EQ(motion.top(), 398);
-    motion.key(13);
+    motion.key(VirtualKey::Return);
     motion.place(500, 400, 0, 1);
     motion.tick();
     EXPECT_NEAR(motion.top(), 399, 0.001);
@@ -206,8 +206,8 @@ TEST(Scroll, NegativeSpeedTravelsLeftAndHugeStepsWrapEveryTick)
 TEST(Scroll, SpeedUpAfterMidnightKeepsCountingForward)
 {
     Motion motion(Mode::Scroll, ClockReading({ 2000, 1, 1 }, 86'399'970));
-    motion.key(32);
-    motion.key(13); // restarted at 86399.97
+    motion.key(VirtualKey::Space);
+    motion.key(VirtualKey::Return); // restarted at 86399.97
     motion.wait(60000 - 30);
     motion.place(100, 100, 0, 1);
     motion.tick(); // 59.97 s after midnight: one minute has passed, not minus a day
@@ -281,7 +281,7 @@ TEST(ClockCaption, TimeBeforeDateWithSixSpacesBetween)
     motion.tick();
     EXPECT_EQ(motion.form().Label1.Caption(), "09:05:03      03-07-2000");
     EXPECT_EQ(motion.form().Label1.Caption().size(), 24u);
-    motion.key(81); // bounce ticks from here on: 60, 90, ... after the tick above
+    motion.key(VirtualKey::Q); // bounce ticks from here on: 60, 90, ... after the tick above
     motion.wait(990);
     EXPECT_EQ(motion.form().Label1.Caption(), "09:05:03      03-07-2000");
     motion.wait(30);

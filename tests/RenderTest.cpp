@@ -53,7 +53,7 @@ TEST(Operations, ReproduceTheFullRenderInScrollMode)
     for (int tick = 0; tick < 1000 && !HasFatalFailure(); ++tick) {
         harness.wait(30);
         if (tick == 200)
-            harness.key(83);
+            harness.key(VirtualKey::S);
         presenter.present();
     }
     // A tick copies the box and fills the strip it uncovered, little more.
@@ -64,7 +64,7 @@ TEST(Operations, ReproduceTheFullRenderInBounceMode)
 {
     Harness harness({ 700, 500 });
     harness.start();
-    harness.key(81);
+    harness.key(VirtualKey::Q);
     harness.global().Speed = 9.5f;
     harness.global().Heading = 33;
     Presenter presenter(harness);
@@ -73,7 +73,7 @@ TEST(Operations, ReproduceTheFullRenderInBounceMode)
     for (int tick = 0; tick < 1000 && !HasFatalFailure(); ++tick) {
         harness.wait(30);
         if (tick % 97 == 0)
-            harness.key(tick % 2 ? 39 : 38);
+            harness.key(tick % 2 ? VirtualKey::Right : VirtualKey::Up);
         presenter.present();
     }
     EXPECT_LT(presenter.touched / 1000, 284 * 325 + 2 * 325 * 12);

@@ -52,15 +52,15 @@ TEST(StartUp, ASecondCopyEndsSilentlyWhateverItsSwitch)
 TEST(StartUp, NoEventReachesAHandlerBeforeStartOrAfterTheEnd)
 {
     Harness harness;
-    harness.key(27);
+    harness.key(VirtualKey::Escape);
     EXPECT_EQ(harness.saver.state(), Saver::State::NotStarted);
     harness.start();
-    harness.key(27);
+    harness.key(VirtualKey::Escape);
     EXPECT_TRUE(harness.ended_by_user());
     EXPECT_TRUE(harness.host().window_unloaded());
     float const left = harness.form().picScreenSaver.Left();
     harness.saver.tick(TimerId::Scroll, harness.now());
-    harness.key(32);
+    harness.key(VirtualKey::Space);
     EXPECT_EQ(harness.form().picScreenSaver.Left(), left);
     EXPECT_TRUE(harness.global().SpeedUp.is_empty());
 }
@@ -163,9 +163,9 @@ TEST(Banner, TheCreditsLineCoversEightTo309ByEightTo20)
         EXPECT_EQ(form.hit_test(x, y), HitTarget::Form) << x << "," << y;
 
     // A press on the banner's last column keeps the saver; one column further ends it.
-    EXPECT_EQ(harness.press(1, 309, 14), HitTarget::Banner);
+    EXPECT_EQ(harness.press(MouseButton::Left, 309, 14), HitTarget::Banner);
     EXPECT_TRUE(harness.saver.running());
-    EXPECT_EQ(harness.press(1, 310, 14), HitTarget::Form);
+    EXPECT_EQ(harness.press(MouseButton::Left, 310, 14), HitTarget::Form);
     EXPECT_TRUE(harness.ended_by_user());
 }
 

@@ -9,6 +9,7 @@
 //   quilvenmoor-framecheck count SHOT.png RRGGBB  prints how many pixels have that colour, then how many there are
 #include "platform/headless/Png.h"
 #include "window/Assets.h"
+#include "window/ImageFiles.h"
 #include "window/Renderer.h"
 
 #include <algorithm>

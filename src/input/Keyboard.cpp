@@ -20,39 +20,39 @@ void resume_next(Statement&& statement)
 
 }
 
-void Frmsaver::Form_KeyDown(Integer KeyCode, Integer)
+void Frmsaver::Form_KeyDown(VirtualKey KeyCode, Integer)
 {
     Global& global = m_global;
     switch (KeyCode) {
-    case 32: // Space
+    case VirtualKey::Space:
         resume_next([&] { global.toggle_speed_up(); });
         return;
-    case 13: // Enter
+    case VirtualKey::Return:
         resume_next([&] { global.restart_speed_up_clock(); });
         return;
-    case 97: // keypad 1
-    case 65: // A
+    case VirtualKey::Numpad1:
+    case VirtualKey::A:
         resume_next([&] { random_heading(); });
         resume_next([&] { random_speed(); });
         return;
-    case 115: // F4
-    case 83: // S
+    case VirtualKey::F4:
+    case VirtualKey::S:
         resume_next([&] { random_placement_horizontal(); });
         resume_next([&] { random_placement_vertical(); });
         return;
-    case 37: // Left
-    case 38: // Up
-    case 39: // Right
-    case 40: // Down
+    case VirtualKey::Left:
+    case VirtualKey::Up:
+    case VirtualKey::Right:
+    case VirtualKey::Down:
         resume_next([&] {
             switch (KeyCode) {
-            case 37:
+            case VirtualKey::Left:
                 global.Heading = subtract(global.Heading, 5);
                 break;
-            case 38:
+            case VirtualKey::Up:
                 store_single_then_check(global.Speed, double(global.Speed) + 0.5);
                 break;
-            case 39:
+            case VirtualKey::Right:
                 global.Heading = add(global.Heading, 5);
                 break;
             default:
@@ -62,8 +62,8 @@ void Frmsaver::Form_KeyDown(Integer KeyCode, Integer)
         });
         resume_next([&] { global.Heading = remainder(add(global.Heading, 360), 360); });
         return;
-    case 113: // F2
-    case 81: // Q
+    case VirtualKey::F2:
+    case VirtualKey::Q:
         resume_next([&] { timerScreenSaver.set_Enabled(timerScreenSaver2.Enabled()); });
         resume_next([&] {
             Integer const truth = timerScreenSaver.Enabled() ? -1 : 0;

@@ -4,7 +4,7 @@
 
 namespace qm {
 
-void Frmsaver::Form_MouseDown(Integer, Integer, float, float) { m_global.EndSaver(); }
+void Frmsaver::Form_MouseDown(MouseButton, Integer, float, float) { m_global.EndSaver(); }
 
 void Frmsaver::Form_MouseMove(Integer, Integer, float X, float Y)
 {

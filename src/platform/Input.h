@@ -9,7 +9,7 @@ namespace qm {
 // keys into these once, through its key table. Only the keys some table
 // names have a name here; letters, digits and function keys are ranges.
 enum class VirtualKey : std::int16_t {
-    None = 0, // a key with no virtual-key code; like every key that is not a command, it ends the saver
+    Unknown = 0, // a key with no virtual-key code (X11 headers make None a macro); like every key that is not a command, it ends the saver
     Back = 8,
     Tab = 9,
     Clear = 12,

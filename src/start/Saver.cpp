@@ -54,13 +54,11 @@ void Saver::tick(TimerId id, ClockReading now)
     });
 }
 
-void Saver::key_down(int key_code, ClockReading now)
+void Saver::key_down(VirtualKey key, ClockReading now)
 {
     if (!running() || !m_global.loaded())
         return;
-    // A code that does not fit the handler's 16-bit parameter is no command key.
-    auto const code = key_code >= integer_min && key_code <= integer_max ? static_cast<Integer>(key_code) : Integer(0);
-    dispatch(now, [&] { m_global.form().Form_KeyDown(code, 0); });
+    dispatch(now, [&] { m_global.form().Form_KeyDown(key, 0); });
 }
 
 HitTarget Saver::mouse_move(float x, float y, ClockReading now)
@@ -73,14 +71,13 @@ HitTarget Saver::mouse_move(float x, float y, ClockReading now)
     return target;
 }
 
-HitTarget Saver::mouse_down(int button, float x, float y, ClockReading now)
+HitTarget Saver::mouse_down(MouseButton button, float x, float y, ClockReading now)
 {
     if (!running() || !m_global.loaded())
         return HitTarget::Form;
     HitTarget const target = m_global.form().hit_test(x, y);
-    auto const code = button >= integer_min && button <= integer_max ? static_cast<Integer>(button) : Integer(0);
     if (target == HitTarget::Form)
-        dispatch(now, [&] { m_global.form().Form_MouseDown(code, 0, x, y); });
+        dispatch(now, [&] { m_global.form().Form_MouseDown(button, 0, x, y); });
     return target;
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/runtime/Clock.h"
 #include "platform/Host.h"
+#include "platform/Input.h"
 #include "platform/runtime/RuntimeError.h"
 #include "platform/runtime/Runtime.h"
 #include "start/Global.h"
@@ -37,11 +38,11 @@ public:
     void start(ClockReading now);
 
     void tick(TimerId, ClockReading now);
-    void key_down(int key_code, ClockReading now);
+    void key_down(VirtualKey, ClockReading now);
     // Pointer events in window pixels; they reach the window's handlers only
     // over its own surface. Return who received the event.
     HitTarget mouse_move(float x, float y, ClockReading now);
-    HitTarget mouse_down(int button, float x, float y, ClockReading now);
+    HitTarget mouse_down(MouseButton, float x, float y, ClockReading now);
     // The screen (or the window someone else gave us) changed size. No
     // handler runs; the next tick works with the new size.
     void resize(ScreenSize);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Host.h"
+#include "platform/Input.h"
 #include "platform/runtime/Numeric.h"
 #include "window/Controls.h"
 
@@ -45,8 +46,8 @@ public:
 
     // Event handlers.
     void Form_Load();
-    void Form_KeyDown(Integer KeyCode, Integer Shift);
-    void Form_MouseDown(Integer Button, Integer Shift, float X, float Y);
+    void Form_KeyDown(VirtualKey KeyCode, Integer Shift);
+    void Form_MouseDown(MouseButton Button, Integer Shift, float X, float Y);
     void Form_MouseMove(Integer Button, Integer Shift, float X, float Y);
     void timerScreenSaver2_Timer();
     void timerScreenSaver_Timer();

@@ -3,17 +3,11 @@
 #include "window/Assets.h"
 #include "window/Font.h"
 #include "window/Frmsaver.h"
-
-#include <stdexcept>
+#include "window/ImageFiles.h"
 
 namespace qm {
 
 namespace {
-
-std::uint32_t read_u32(std::span<std::uint8_t const> bytes, std::size_t at)
-{
-    return std::uint32_t(bytes[at]) | std::uint32_t(bytes[at + 1]) << 8 | std::uint32_t(bytes[at + 2]) << 16 | std::uint32_t(bytes[at + 3]) << 24;
-}
 
 // Where the box is drawn: its position rounded to whole pixels, halves to even.
 Rect box_rect(Frmsaver const& form)
@@ -28,29 +22,6 @@ Rect banner_rect(Frmsaver const& form)
     return { form.Birthday.Left(), form.Birthday.Top(), form.Birthday.Width(), form.Birthday.Height() };
 }
 
-}
-
-Image decode_bitmap(std::span<std::uint8_t const> bytes)
-{
-    if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M')
-        throw std::invalid_argument("not a bitmap file");
-    auto const offset = read_u32(bytes, 10);
-    auto const width = static_cast<int>(read_u32(bytes, 18));
-    auto const height = static_cast<int>(read_u32(bytes, 22));
-    auto const bits = bytes[28] | bytes[29] << 8;
-    auto const compression = read_u32(bytes, 30);
-    std::size_t const row_bytes = (static_cast<std::size_t>(width) + 3) / 4 * 4;
-    if (bits != 8 || compression != 0 || width <= 0 || height <= 0 || offset + row_bytes * height > bytes.size() || 54 + 256 * 4 > offset)
-        throw std::invalid_argument("not an uncompressed 8-bit bitmap");
-    Image image(width, height);
-    for (int y = 0; y < height; ++y) {
-        std::size_t const row = offset + row_bytes * static_cast<std::size_t>(height - 1 - y);
-        for (int x = 0; x < width; ++x) {
-            std::size_t const entry = 54 + 4 * std::size_t(bytes[row + x]);
-            image.set(x, y, rgb(bytes[entry + 2], bytes[entry + 1], bytes[entry]));
-        }
-    }
-    return image;
 }
 
 void draw_text(Image& image, int x, int y, std::string_view text, Pixel colour, Rect clip)

@@ -13,9 +13,6 @@ namespace qm {
 
 class Frmsaver;
 
-// Decodes an uncompressed 8-bit, bottom-up Windows bitmap file.
-Image decode_bitmap(std::span<std::uint8_t const>);
-
 // Draws text in the window font with its top-left corner at (x, y), clipped to `clip`.
 void draw_text(Image&, int x, int y, std::string_view, Pixel, Rect clip);
 

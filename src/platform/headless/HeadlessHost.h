@@ -1,7 +1,6 @@
 #pragma once
 
-#include "platform/Host.h"
-#include "platform/TickScheduler.h"
+#include "platform/TimedHost.h"
 
 #include <cstdint>
 #include <functional>
@@ -10,9 +9,9 @@
 namespace qm {
 
 // The platform without a display: a virtual monotonic clock in whole
-// milliseconds, the tick scheduler, and the process services as plain
+// milliseconds since the process started, the timer table, and the process services as plain
 // settings. The simulator and the tests run the real saver on it.
-class HeadlessHost final : public Host {
+class HeadlessHost final : public TimedHost {
 public:
     using MessageBoxObserver = std::function<void(std::string_view text, std::string_view title, int style)>;
 
@@ -21,11 +20,6 @@ public:
     void set_argument_text(std::string text) { m_arguments = std::move(text); }
     void on_message_box(MessageBoxObserver observer) { m_message_box_observer = std::move(observer); }
 
-    // Milliseconds since the process started.
-    std::int64_t now() const { return m_now; }
-    void set_now(std::int64_t now) { m_now = now; }
-
-    TickScheduler& scheduler() { return m_scheduler; }
     bool window_shown() const { return m_shown; }
     bool window_unloaded() const { return m_unloaded; }
 
@@ -36,15 +30,12 @@ public:
     void handle_pending_events() override { }
     void show_window() override { m_shown = true; }
     void unload_window() override { m_unloaded = true; }
-    void set_timer(TimerId id, bool enabled, int interval) override { m_scheduler.set(id, enabled, interval, m_now); }
 
 private:
     ScreenSize m_screen { 1024, 768 };
     bool m_previous_instance { false };
     std::string m_arguments;
     MessageBoxObserver m_message_box_observer;
-    std::int64_t m_now { 0 };
-    TickScheduler m_scheduler;
     bool m_shown { false };
     bool m_unloaded { false };
 };

@@ -1,5 +1,6 @@
 #include "platform/headless/Simulator.h"
 
+#include "platform/TickDelivery.h"
 #include "platform/runtime/Numeric.h"
 #include "platform/runtime/Text.h"
 
@@ -194,21 +195,10 @@ void Simulator::start(std::string arguments)
 
 void Simulator::wait(std::int64_t milliseconds)
 {
-    std::int64_t const until = m_host.now() + milliseconds;
-    while (m_saver->running()) {
-        auto const due = m_host.scheduler().next_due();
-        if (!due || *due > until)
-            break;
-        m_host.set_now(*due);
-        auto const id = m_host.scheduler().take_due(*due);
-        if (!id)
-            break;
-        m_saver->tick(*id, clock());
-        char const* name = *id == TimerId::Scroll ? "tick scroll" : *id == TimerId::Bounce ? "tick bounce" : "tick banner";
-        if (!finish_event(name))
-            return;
-    }
-    m_host.set_now(until);
+    deliver_due_ticks(m_host, *m_saver, m_host.now() + milliseconds, ClockKind::Virtual, [&](std::int64_t) { return clock(); }, [&](TimerId id) {
+        char const* name = id == TimerId::Scroll ? "tick scroll" : id == TimerId::Bounce ? "tick bounce" : "tick banner";
+        return finish_event(name);
+    });
 }
 
 bool Simulator::execute(std::string_view line, int line_number)
@@ -271,7 +261,7 @@ bool Simulator::execute(std::string_view line, int line_number)
     } else if (command == "key") {
         words.expect_count(2);
         auto const code = words.integer(1, integer_min, integer_max);
-        m_saver->key_down(int(code), clock());
+        m_saver->key_down(static_cast<VirtualKey>(code), clock());
         finish_event("key " + std::to_string(code));
     } else if (command == "move") {
         words.expect_count(3);
@@ -292,7 +282,7 @@ bool Simulator::execute(std::string_view line, int line_number)
             words.fail("bad button '3' (1 left, 2 right or 4 middle)");
         float const x = words.single(2);
         float const y = words.single(3);
-        HitTarget const target = m_saver->mouse_down(int(button), x, y, clock());
+        HitTarget const target = m_saver->mouse_down(static_cast<MouseButton>(button), x, y, clock());
         std::string const outcome = target != HitTarget::Form ? target_name(target) : "end";
         finish_event("press " + std::to_string(button) + " " + g9(x) + " " + g9(y) + " " + outcome);
     } else if (command == "set") {

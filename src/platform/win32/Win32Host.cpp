@@ -3,6 +3,9 @@
 #include "platform/win32/CommandLine.h"
 #include "window/Assets.h"
 #include "window/Frmsaver.h"
+#include "window/ImageFiles.h"
+
+#include <vector>
 
 namespace qm::win32 {
 
@@ -13,14 +16,11 @@ constexpr wchar_t window_class[] = L"QuilvenmoorSaverWindow";
 // The built-in blank pointer, from its masks: every pixel transparent.
 HCURSOR create_blank_pointer(HINSTANCE instance)
 {
-    auto const bytes = assets::blank_pointer();
-    BYTE and_mask[32 * 4];
-    BYTE xor_mask[32 * 4] = {};
-    for (int y = 0; y < 32; ++y) {
-        for (int byte = 0; byte < 4; ++byte)
-            and_mask[y * 4 + byte] = bytes[22 + 40 + 64 + 512 + (31 - y) * 4 + byte];
-    }
-    return CreateCursor(instance, 0, 0, 32, 32, and_mask, xor_mask);
+    // The system takes the transparency mask as it is (top row first, padded
+    // to 16-bit words; 32-bit rows are both) with an all-clear colour mask.
+    IconImage const pointer = decode_icon(assets::blank_pointer());
+    std::vector<BYTE> const xor_mask(pointer.transparency.size(), 0);
+    return CreateCursor(instance, 0, 0, pointer.argb.width(), pointer.argb.height(), pointer.transparency.data(), xor_mask.data());
 }
 
 }

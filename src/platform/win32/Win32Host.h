@@ -1,8 +1,7 @@
 #pragma once
 
-#include "platform/Host.h"
 #include "platform/MonitorLayout.h"
-#include "platform/TickScheduler.h"
+#include "platform/TimedHost.h"
 #include "platform/win32/MonitorCovers.h"
 
 #include <windows.h>
@@ -16,7 +15,7 @@ namespace qm::win32 {
 // The saver's platform on Windows: a named mutex for the previous-instance
 // flag, the message box, a top-most popup window over the primary monitor
 // (the play area) and black covers over every other monitor.
-class Win32Host final : public Host {
+class Win32Host final : public TimedHost {
 public:
     Win32Host(HINSTANCE, std::string argument_text);
     ~Win32Host() override;
@@ -31,7 +30,6 @@ public:
     void handle_pending_events() override;
     void show_window() override;
     void unload_window() override;
-    void set_timer(TimerId id, bool enabled, int interval) override { m_scheduler.set(id, enabled, interval, m_now); }
 
     // The window procedures are the event loop's, one for the saver window
     // and one for the covers; they get `context` back with every message.
@@ -44,8 +42,6 @@ public:
 
     HWND window() const { return m_window; }
     HCURSOR blank_pointer() const { return m_blank_pointer; }
-    TickScheduler& scheduler() { return m_scheduler; }
-    void set_now(std::int64_t now) { m_now = now; }
 
 private:
     HINSTANCE m_instance;
@@ -59,8 +55,6 @@ private:
     void* m_context { nullptr };
     MonitorLayout m_layout;
     std::unique_ptr<MonitorCovers> m_covers;
-    TickScheduler m_scheduler;
-    std::int64_t m_now { 0 };
 };
 
 }

@@ -1,5 +1,6 @@
 #include "platform/x11/EventLoop.h"
 
+#include "platform/TickDelivery.h"
 #include "platform/x11/KeyTable.h"
 
 #include <algorithm>
@@ -81,15 +82,12 @@ EventLoop::Outcome EventLoop::run()
 void EventLoop::deliver_due_ticks()
 {
     std::int64_t const now = monotonic_milliseconds();
-    while (m_saver.running()) {
-        auto const id = m_host.scheduler().take_due(now);
-        if (!id)
-            break;
-        deliver_at(now, [&](ClockReading clock) { m_saver.tick(*id, clock); });
+    qm::deliver_due_ticks(m_host, m_saver, now, ClockKind::Real, [](std::int64_t) { return wall_clock(); }, [&](TimerId id) {
         // A diagnostic for measuring the tick rhythm from outside.
         if (m_trace_ticks)
-            std::fprintf(stderr, "tick %d %lld\n", static_cast<int>(*id), static_cast<long long>(now));
-    }
+            std::fprintf(stderr, "tick %d %lld\n", static_cast<int>(id), static_cast<long long>(now));
+        return true;
+    });
 }
 
 template<typename Deliver>
@@ -113,7 +111,7 @@ bool EventLoop::handle(XEvent& event)
         XLookupString(&event.xkey, text, sizeof text, &keysym, nullptr);
         if (keysym == NoSymbol)
             keysym = XLookupKeysym(&event.xkey, 0);
-        int const key = virtual_key_for(keysym);
+        VirtualKey const key = virtual_key_for(keysym);
         deliver_at(now, [&](ClockReading clock) { m_saver.key_down(key, clock); });
         return true;
     }
@@ -124,10 +122,8 @@ bool EventLoop::handle(XEvent& event)
     case ButtonPress: {
         if (!m_host.takes_input_from(event.xbutton.window))
             return true;
-        // Left, middle and right as the handler numbers them; the wheel is no button.
-        int const button = event.xbutton.button == Button1 ? 1 : event.xbutton.button == Button2 ? 4 : event.xbutton.button == Button3 ? 2 : 0;
-        if (button != 0)
-            deliver_at(now, [&](ClockReading clock) { m_saver.mouse_down(button, float(event.xbutton.x), float(event.xbutton.y), clock); });
+        if (auto const button = mouse_button_for(event.xbutton.button))
+            deliver_at(now, [&](ClockReading clock) { m_saver.mouse_down(*button, float(event.xbutton.x), float(event.xbutton.y), clock); });
         return true;
     }
     case Expose:

@@ -1,5 +1,6 @@
 #include "platform/x11/KeyTable.h"
 
+#include <X11/X.h>
 #include <X11/keysym.h>
 
 namespace qm::x11 {
@@ -8,53 +9,67 @@ namespace {
 
 struct Entry {
     unsigned long keysym;
-    int virtual_key;
+    VirtualKey virtual_key;
 };
 
 // Every key with a code of its own on Windows. Letters and digits are ranges below.
 constexpr Entry table[] = {
-    { XK_BackSpace, 8 }, { XK_Tab, 9 }, { XK_ISO_Left_Tab, 9 }, { XK_Clear, 12 }, { XK_KP_Begin, 12 },
-    { XK_Return, 13 }, { XK_KP_Enter, 13 },
-    { XK_Shift_L, 16 }, { XK_Shift_R, 16 }, { XK_Control_L, 17 }, { XK_Control_R, 17 },
-    { XK_Alt_L, 18 }, { XK_Alt_R, 18 }, { XK_Meta_L, 18 }, { XK_Meta_R, 18 }, { XK_ISO_Level3_Shift, 18 }, { XK_Mode_switch, 18 },
-    { XK_Pause, 19 }, { XK_Caps_Lock, 20 }, { XK_Escape, 27 }, { XK_space, 32 }, { XK_KP_Space, 32 },
-    { XK_Prior, 33 }, { XK_KP_Prior, 33 }, { XK_Next, 34 }, { XK_KP_Next, 34 },
-    { XK_End, 35 }, { XK_KP_End, 35 }, { XK_Home, 36 }, { XK_KP_Home, 36 },
-    { XK_Left, 37 }, { XK_KP_Left, 37 }, { XK_Up, 38 }, { XK_KP_Up, 38 },
-    { XK_Right, 39 }, { XK_KP_Right, 39 }, { XK_Down, 40 }, { XK_KP_Down, 40 },
-    { XK_Select, 41 }, { XK_Print, 44 }, { XK_Execute, 43 }, { XK_Insert, 45 }, { XK_KP_Insert, 45 },
-    { XK_Delete, 46 }, { XK_KP_Delete, 46 }, { XK_Help, 47 },
-    { XK_Super_L, 91 }, { XK_Super_R, 92 }, { XK_Menu, 93 },
-    { XK_KP_Multiply, 106 }, { XK_KP_Add, 107 }, { XK_KP_Separator, 108 }, { XK_KP_Subtract, 109 },
-    { XK_KP_Decimal, 110 }, { XK_KP_Divide, 111 },
-    { XK_Num_Lock, 144 }, { XK_Scroll_Lock, 145 },
-    { XK_semicolon, 186 }, { XK_colon, 186 }, { XK_equal, 187 }, { XK_plus, 187 },
-    { XK_comma, 188 }, { XK_less, 188 }, { XK_minus, 189 }, { XK_underscore, 189 },
-    { XK_period, 190 }, { XK_greater, 190 }, { XK_slash, 191 }, { XK_question, 191 },
-    { XK_grave, 192 }, { XK_asciitilde, 192 }, { XK_bracketleft, 219 }, { XK_braceleft, 219 },
-    { XK_backslash, 220 }, { XK_bar, 220 }, { XK_bracketright, 221 }, { XK_braceright, 221 },
-    { XK_apostrophe, 222 }, { XK_quotedbl, 222 },
+    { XK_BackSpace, VirtualKey::Back }, { XK_Tab, VirtualKey::Tab }, { XK_ISO_Left_Tab, VirtualKey::Tab }, { XK_Clear, VirtualKey::Clear }, { XK_KP_Begin, VirtualKey::Clear },
+    { XK_Return, VirtualKey::Return }, { XK_KP_Enter, VirtualKey::Return },
+    { XK_Shift_L, VirtualKey::Shift }, { XK_Shift_R, VirtualKey::Shift }, { XK_Control_L, VirtualKey::Control }, { XK_Control_R, VirtualKey::Control },
+    { XK_Alt_L, VirtualKey::Menu }, { XK_Alt_R, VirtualKey::Menu }, { XK_Meta_L, VirtualKey::Menu }, { XK_Meta_R, VirtualKey::Menu }, { XK_ISO_Level3_Shift, VirtualKey::Menu }, { XK_Mode_switch, VirtualKey::Menu },
+    { XK_Pause, VirtualKey::Pause }, { XK_Caps_Lock, VirtualKey::Capital }, { XK_Escape, VirtualKey::Escape }, { XK_space, VirtualKey::Space }, { XK_KP_Space, VirtualKey::Space },
+    { XK_Prior, VirtualKey::Prior }, { XK_KP_Prior, VirtualKey::Prior }, { XK_Next, VirtualKey::Next }, { XK_KP_Next, VirtualKey::Next },
+    { XK_End, VirtualKey::End }, { XK_KP_End, VirtualKey::End }, { XK_Home, VirtualKey::Home }, { XK_KP_Home, VirtualKey::Home },
+    { XK_Left, VirtualKey::Left }, { XK_KP_Left, VirtualKey::Left }, { XK_Up, VirtualKey::Up }, { XK_KP_Up, VirtualKey::Up },
+    { XK_Right, VirtualKey::Right }, { XK_KP_Right, VirtualKey::Right }, { XK_Down, VirtualKey::Down }, { XK_KP_Down, VirtualKey::Down },
+    { XK_Select, VirtualKey::Select }, { XK_Print, VirtualKey::Snapshot }, { XK_Execute, VirtualKey::Execute }, { XK_Insert, VirtualKey::Insert }, { XK_KP_Insert, VirtualKey::Insert },
+    { XK_Delete, VirtualKey::Delete }, { XK_KP_Delete, VirtualKey::Delete }, { XK_Help, VirtualKey::Help },
+    { XK_Super_L, VirtualKey::LeftWindows }, { XK_Super_R, VirtualKey::RightWindows }, { XK_Menu, VirtualKey::Apps },
+    { XK_KP_Multiply, VirtualKey::Multiply }, { XK_KP_Add, VirtualKey::Add }, { XK_KP_Separator, VirtualKey::Separator }, { XK_KP_Subtract, VirtualKey::Subtract },
+    { XK_KP_Decimal, VirtualKey::Decimal }, { XK_KP_Divide, VirtualKey::Divide },
+    { XK_Num_Lock, VirtualKey::NumLock }, { XK_Scroll_Lock, VirtualKey::Scroll },
+    { XK_semicolon, VirtualKey::Oem1 }, { XK_colon, VirtualKey::Oem1 }, { XK_equal, VirtualKey::OemPlus }, { XK_plus, VirtualKey::OemPlus },
+    { XK_comma, VirtualKey::OemComma }, { XK_less, VirtualKey::OemComma }, { XK_minus, VirtualKey::OemMinus }, { XK_underscore, VirtualKey::OemMinus },
+    { XK_period, VirtualKey::OemPeriod }, { XK_greater, VirtualKey::OemPeriod }, { XK_slash, VirtualKey::Oem2 }, { XK_question, VirtualKey::Oem2 },
+    { XK_grave, VirtualKey::Oem3 }, { XK_asciitilde, VirtualKey::Oem3 }, { XK_bracketleft, VirtualKey::Oem4 }, { XK_braceleft, VirtualKey::Oem4 },
+    { XK_backslash, VirtualKey::Oem5 }, { XK_bar, VirtualKey::Oem5 }, { XK_bracketright, VirtualKey::Oem6 }, { XK_braceright, VirtualKey::Oem6 },
+    { XK_apostrophe, VirtualKey::Oem7 }, { XK_quotedbl, VirtualKey::Oem7 },
 };
 
 }
 
-int virtual_key_for(unsigned long keysym)
+VirtualKey virtual_key_for(unsigned long keysym)
 {
     if (keysym >= XK_a && keysym <= XK_z)
-        return static_cast<int>(keysym - XK_a) + 'A';
+        return letter_key(static_cast<char>('a' + (keysym - XK_a)));
     if (keysym >= XK_A && keysym <= XK_Z)
-        return static_cast<int>(keysym - XK_A) + 'A';
+        return letter_key(static_cast<char>('A' + (keysym - XK_A)));
     if (keysym >= XK_0 && keysym <= XK_9)
-        return static_cast<int>(keysym - XK_0) + '0';
+        return digit_key(static_cast<int>(keysym - XK_0));
     if (keysym >= XK_KP_0 && keysym <= XK_KP_9)
-        return static_cast<int>(keysym - XK_KP_0) + 96;
+        return numpad_key(static_cast<int>(keysym - XK_KP_0));
     if (keysym >= XK_F1 && keysym <= XK_F24)
-        return static_cast<int>(keysym - XK_F1) + 112;
+        return function_key(static_cast<int>(keysym - XK_F1) + 1);
     for (Entry const& entry : table) {
         if (entry.keysym == keysym)
             return entry.virtual_key;
     }
-    return 0;
+    return VirtualKey::Unknown;
+}
+
+std::optional<MouseButton> mouse_button_for(unsigned int button)
+{
+    switch (button) {
+    case Button1:
+        return MouseButton::Left;
+    case Button2:
+        return MouseButton::Middle;
+    case Button3:
+        return MouseButton::Right;
+    default:
+        return {};
+    }
 }
 
 }

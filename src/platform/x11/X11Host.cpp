@@ -3,6 +3,7 @@
 #include "platform/x11/MessageBox.h"
 #include "window/Assets.h"
 #include "window/Frmsaver.h"
+#include "window/ImageFiles.h"
 #include "window/Renderer.h"
 
 #include <X11/Xatom.h>
@@ -31,22 +32,22 @@ std::string display_name()
 // The built-in blank pointer: its mask makes every pixel transparent.
 Cursor create_blank_pointer(Connection& connection, Window window)
 {
-    auto const bytes = assets::blank_pointer();
+    IconImage const pointer = decode_icon(assets::blank_pointer());
+    int const width = pointer.argb.width();
+    int const height = pointer.argb.height();
     Display* display = connection.display();
-    // Rows are stored bottom first: 512 bytes of 4-bit colour, then the 1-bit mask.
-    char source[32 * 4] = {};
-    char mask[32 * 4] = {};
-    for (int y = 0; y < 32; ++y) {
-        for (int byte = 0; byte < 4; ++byte) {
-            std::uint8_t const transparent = bytes[22 + 40 + 64 + 512 + (31 - y) * 4 + byte];
-            std::uint8_t visible = 0;
-            for (int bit = 0; bit < 8; ++bit)
-                visible |= ((transparent >> (7 - bit) & 1) ? 0 : 1) << bit; // X bitmaps are least significant bit first
-            mask[y * 4 + byte] = static_cast<char>(visible);
+    // X bitmaps keep the leftmost pixel in the least significant bit, and a set bit is a visible one.
+    int const row_bytes = (width + 7) / 8;
+    std::vector<char> source(static_cast<std::size_t>(row_bytes) * height);
+    std::vector<char> mask(source.size());
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (!pointer.transparent(x, y))
+                mask[static_cast<std::size_t>(y) * row_bytes + x / 8] |= static_cast<char>(1 << (x % 8));
         }
     }
-    Pixmap const source_bitmap = XCreateBitmapFromData(display, window, source, 32, 32);
-    Pixmap const mask_bitmap = XCreateBitmapFromData(display, window, mask, 32, 32);
+    Pixmap const source_bitmap = XCreateBitmapFromData(display, window, source.data(), width, height);
+    Pixmap const mask_bitmap = XCreateBitmapFromData(display, window, mask.data(), width, height);
     XColor black {};
     Cursor const cursor = XCreatePixmapCursor(display, source_bitmap, mask_bitmap, &black, &black, 0, 0);
     XFreePixmap(display, source_bitmap);
@@ -57,20 +58,9 @@ Cursor create_blank_pointer(Connection& connection, Window window)
 // The window icon as the EWMH property wants it: width, height, then ARGB pixels.
 std::vector<unsigned long> icon_property()
 {
-    auto const bytes = assets::window_icon();
-    std::vector<unsigned long> property { 32, 32 };
-    for (int y = 0; y < 32; ++y) {
-        int const row = 31 - y;
-        for (int x = 0; x < 32; ++x) {
-            std::uint8_t const pair = bytes[22 + 40 + 64 + row * 16 + x / 2];
-            int const index = x % 2 == 0 ? pair >> 4 : pair & 15;
-            bool const transparent = bytes[22 + 40 + 64 + 512 + row * 4 + x / 8] >> (7 - x % 8) & 1;
-            std::size_t const entry = 22 + 40 + 4 * static_cast<std::size_t>(index);
-            unsigned long const argb = (transparent ? 0ul : 0xFF000000ul) | static_cast<unsigned long>(bytes[entry + 2]) << 16
-                | static_cast<unsigned long>(bytes[entry + 1]) << 8 | bytes[entry];
-            property.push_back(argb);
-        }
-    }
+    Image const icon = decode_icon(assets::window_icon()).argb;
+    std::vector<unsigned long> property { static_cast<unsigned long>(icon.width()), static_cast<unsigned long>(icon.height()) };
+    property.insert(property.end(), icon.pixels().begin(), icon.pixels().end());
     return property;
 }
 

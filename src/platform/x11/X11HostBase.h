@@ -1,7 +1,6 @@
 #pragma once
 
-#include "platform/Host.h"
-#include "platform/TickScheduler.h"
+#include "platform/TimedHost.h"
 #include "platform/x11/Connection.h"
 
 #include <cstdint>
@@ -15,20 +14,15 @@ namespace qm::x11 {
 // something needs it (a start that simply ends needs no display), the window
 // the saver draws into, and the timers. A front end adds how that window is
 // made and kept, and answers the window events the shared loop leaves to it.
-class X11HostBase : public Host {
+class X11HostBase : public TimedHost {
 public:
     ~X11HostBase() override;
-
-    void set_timer(TimerId id, bool enabled, int interval) override { m_scheduler.set(id, enabled, interval, m_now); }
 
     // Throws DisplayError when the display cannot be opened.
     Connection& connection() const;
     bool connected() const { return m_connection != nullptr; }
     // The window the saver draws into; its size is the play area.
     Window window() const { return m_window; }
-    TickScheduler& scheduler() { return m_scheduler; }
-    // The monotonic time of the event being handled, in milliseconds.
-    void set_now(std::int64_t now) { m_now = now; }
 
     // An event the shared loop does not handle itself. Returns why the
     // saver cannot go on, if it cannot.
@@ -39,8 +33,6 @@ public:
 protected:
     mutable std::unique_ptr<Connection> m_connection;
     Window m_window { None };
-    TickScheduler m_scheduler;
-    std::int64_t m_now { 0 };
 };
 
 }

@@ -1,15 +1,15 @@
-#include "platform/win32/GdiPainter.h"
+#include "platform/win32/Painter.h"
 
 #include <cstring>
 
 namespace qm::win32 {
 
-GdiPainter::GdiPainter()
+Painter::Painter()
     : m_memory(CreateCompatibleDC(nullptr))
 {
 }
 
-GdiPainter::~GdiPainter()
+Painter::~Painter()
 {
     if (m_original)
         SelectObject(m_memory, m_original);
@@ -20,7 +20,7 @@ GdiPainter::~GdiPainter()
     DeleteDC(m_memory);
 }
 
-void GdiPainter::refresh(Surface& surface, Image const& picture, Rect changed)
+void Painter::refresh(Surface& surface, Image const& picture, Rect changed)
 {
     if (!surface.bitmap || surface.width != picture.width() || surface.height != picture.height()) {
         changed = picture.bounds();
@@ -49,7 +49,7 @@ void GdiPainter::refresh(Surface& surface, Image const& picture, Rect changed)
         std::memcpy(rows + static_cast<std::size_t>(y) * picture.width() + changed.x, picture.row(y) + changed.x, static_cast<std::size_t>(changed.width) * sizeof(Pixel));
 }
 
-void GdiPainter::execute(std::vector<DrawOperation> const& operations, Renderer const& renderer, HDC target)
+void Painter::execute(std::vector<DrawOperation> const& operations, Renderer const& renderer, HDC target)
 {
     for (DrawOperation const& operation : operations) {
         Rect const& area = operation.target;

@@ -11,13 +11,13 @@ namespace qm::win32 {
 // Executes the renderer's drawing operations with GDI: the box and the banner
 // live in memory bitmaps, so a tick is one BitBlt and a black PatBlt for the
 // strip the box uncovered.
-class GdiPainter {
+class Painter {
 public:
-    GdiPainter();
-    ~GdiPainter();
+    Painter();
+    ~Painter();
 
-    GdiPainter(GdiPainter const&) = delete;
-    GdiPainter& operator=(GdiPainter const&) = delete;
+    Painter(Painter const&) = delete;
+    Painter& operator=(Painter const&) = delete;
 
     void execute(std::vector<DrawOperation> const&, Renderer const&, HDC target);
 
