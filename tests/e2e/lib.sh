@@ -148,6 +148,20 @@ ends_within() {
     return 0
 }
 
+# Passes the check named by the remaining words when the saver ends within $1
+# seconds with status $2, fails it otherwise (stopping a saver that runs on).
+# Returns whether it ended, so that checks of its output can follow.
+expect_end() {
+    local limit=$1 status=$2
+    shift 2
+    if ! ends_within "$limit"; then
+        fail "$*: it kept running"
+        stop_saver
+        return 1
+    fi
+    [ "$EXIT_STATUS" = "$status" ] && pass "$*" || fail "$*: status $EXIT_STATUS"
+}
+
 # Whether a top-level window with exactly this title exists.
 has_window() { xwininfo -root -children 2>/dev/null | grep -q "\"$1\""; }
 

@@ -29,12 +29,7 @@ sleep 0.5
 xwininfo -id "$window" | grep -q "IsViewable" && pass "the unmapped window is mapped again" || fail "the window stays unmapped"
 running && pass "still running" || fail "unmapping ended it: $(cat "$WORK/saver.out")"
 xdotool key x
-if ends_within 2; then
-    [ "$EXIT_STATUS" = 0 ] && pass "a key ends it after it was unmapped" || fail "status $EXIT_STATUS"
-else
-    fail "no key reaches it after it was unmapped"
-    stop_saver
-fi
+expect_end 2 0 "a key ends it after it was unmapped"
 # The instance lock went with it: the next start runs.
 start_saver
 pass "a new start runs"
@@ -42,13 +37,9 @@ window=$(saver_window)
 
 # Destroyed by another client: one line, status 1, no flood of errors.
 $X11 destroy "$window"
-if ends_within 2; then
-    [ "$EXIT_STATUS" = 1 ] && pass "a destroyed window ends it with status 1" || fail "status $EXIT_STATUS"
+if expect_end 2 1 "a destroyed window ends it with status 1"; then
     lines=$(wc -l <"$WORK/saver.out")
     [ "$lines" = 1 ] && pass "with one line: $(cat "$WORK/saver.out")" || fail "$lines lines: $(head -n 3 "$WORK/saver.out")"
-else
-    fail "it runs on without its window"
-    stop_saver
 fi
 start_saver
 pass "and a new start runs again"
