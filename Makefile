@@ -18,12 +18,11 @@ VERSION := $(shell sed -n 's/^project.Quilvenmoor VERSION \([0-9.]*\).*/\1/p' CM
 ZIP = $(BUILD)/dist/Quilvenmoor-$(VERSION).zip
 
 # The packages each target needs (tools/install-deps.sh lists the groups);
-# a target's choice holds for everything it builds first.
+# a target's choice holds for what it builds first, unless that has its own.
 DEPS = run
 check: DEPS = check
 deb: DEPS = package
 windows sanitize fuzz dist test: DEPS = test
-bench: DEPS = test bench
 picture: DEPS = run picture
 font: DEPS = run font
 
@@ -76,6 +75,7 @@ test: build windows sanitize fuzz dist
 # soak, and the real window on a private X server beside two X screen savers
 # and the Windows build under Wine.
 bench: windows
+	@tools/install-deps.sh bench
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 	$(BUILD)/quilvenmoor-bench
