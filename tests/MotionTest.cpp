@@ -241,6 +241,32 @@ TEST(ScreenChange, ScrollWrapsABoxLeftOutsideAShrunkenScreenBackIntoView)
     EXPECT_LT(ticks, 100);
 }
 
+TEST(ScreenChange, ScrollPutsABoxBelowAShrunkenBottomEdgeAgainstItAtOnce)
+{
+    // Wholly below the new edge, overhanging it, and inside it: only the
+    // first two move, and only upwards; no random value is drawn.
+    struct Case {
+        float top;
+        float expected_top;
+    };
+    for (Case const& test : { Case { 700, 400 - 323 }, Case { 200, 400 - 323 }, Case { 50, 50 } }) {
+        Motion motion(Mode::Scroll);
+        motion.place(100, test.top, 0, 1);
+        motion.saver.resize({ 1000, 400 });
+        EXPECT_EQ(motion.top(), test.expected_top) << "top " << test.top;
+        EXPECT_EQ(motion.left(), 100);
+        motion.tick();
+        EXPECT_EQ(motion.top(), test.expected_top) << "top " << test.top;
+        EXPECT_EQ(motion.left(), 101);
+    }
+    // Beyond a new right edge the box keeps its place: the next wraps bring it round.
+    Motion motion(Mode::Scroll);
+    motion.place(700, 50, 0, 1);
+    motion.saver.resize({ 500, 800 });
+    EXPECT_EQ(motion.left(), 700);
+    EXPECT_EQ(motion.top(), 50);
+}
+
 TEST(ScreenChange, BounceBringsABoxLeftOutsideAShrunkenScreenBackAndKeepsItThere)
 {
     for (int heading : { 30, 120, 210, 300 }) {

@@ -32,7 +32,7 @@ done
 check "INSTALL.txt names version $version" 'head -n 1 "$install" | grep -q -F " $version"'
 check "LICENSE.txt: the MIT licence of the code" 'grep -q "MIT License" "$licence" && grep -q "The Quilvenmoor developers" "$licence"'
 check "LICENSE.txt: the font's own licence" 'grep -q "Bitstream Vera" "$licence"'
-for phrase in "extract" "Install" "More info" "Run anyway" "Vista" "Settings" "preview"; do
+for phrase in "extract" "Install" "Show more options" "More info" "Run anyway" "Vista" "Settings" "preview" "but over the logo"; do
     check "INSTALL.txt mentions \"$phrase\"" 'grep -q -i "$phrase" "$install"'
 done
 

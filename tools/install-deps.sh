@@ -14,9 +14,9 @@
 #   font     make the built-in font again
 set -euo pipefail
 
-run=(cmake make g++ pkg-config libgtest-dev libpng-dev libx11-dev libxrandr-dev
+run=(cmake make g++ pkg-config libgtest-dev libpng-dev libx11-dev libxrandr-dev libxss-dev
     xvfb xdotool imagemagick x11-xserver-utils)
-check=(python3 x11-utils)
+check=(python3 x11-utils x11-xkb-utils)
 package=(dpkg-dev lintian file man-db)
 # qemu-user-static runs 32-bit Wine where the kernel runs no 32-bit programs.
 windows=(binutils g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 wine32:i386 qemu-user-static)

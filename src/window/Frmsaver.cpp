@@ -17,7 +17,10 @@ Frmsaver::Frmsaver(Global& global, Runtime& runtime, Host& host)
     , m_global(global)
     , m_runtime(runtime)
 {
-    resize(host.screen_size());
+    // The window is made as large as the screen; no box has a place yet.
+    ScreenSize const screen = host.screen_size();
+    m_scale_width = float(screen.width);
+    m_scale_height = float(screen.height);
     timerScreenSaver2.start_counting();
     timerBirthday.start_counting();
     timerScreenSaver.start_counting();
@@ -27,18 +30,21 @@ void Frmsaver::resize(ScreenSize screen)
 {
     m_scale_width = float(screen.width);
     m_scale_height = float(screen.height);
-    // Bounce mode reflects a box at or beyond an edge on every tick, so a box
-    // left far beyond a new, nearer edge would turn back and forth out of
-    // sight for ever. It is put against that edge instead, to reflect off it
-    // with the next tick. Scroll mode needs nothing: it wraps the box round.
+    // A box left below a new bottom edge would stay out of sight: bounce mode
+    // would reflect it back and forth beyond that edge for ever, and scroll
+    // mode would carry it along unseen until its next wrap, which at a low
+    // speed takes minutes. In both modes it is put against that edge.
+    double const box_height = picScreenSaver.ScaleHeight();
+    if (to_single(box_height + double(picScreenSaver.Top())) > m_scale_height)
+        picScreenSaver.set_Top(to_single(double(m_scale_height) - box_height));
+    // Beyond a new right edge, bounce mode puts the box against it too, to
+    // reflect off it with the next tick. Scroll mode carries it on and wraps
+    // it round as usual, so it needs nothing there.
     if (!timerScreenSaver.Enabled())
         return;
     double const box_width = picScreenSaver.ScaleWidth();
-    double const box_height = picScreenSaver.ScaleHeight();
     if (to_single(box_width + double(picScreenSaver.Left())) > m_scale_width)
         picScreenSaver.set_Left(to_single(double(m_scale_width) - box_width));
-    if (to_single(box_height + double(picScreenSaver.Top())) > m_scale_height)
-        picScreenSaver.set_Top(to_single(double(m_scale_height) - box_height));
 }
 
 HitTarget Frmsaver::hit_test(float x, float y) const

@@ -39,7 +39,9 @@ public:
     float ScaleWidth() const { return m_scale_width; }
     float ScaleHeight() const { return m_scale_height; }
     // The screen changed size: the window follows it. The motion rules read
-    // the new size from the next tick on; the box stays where it is.
+    // the new size from the next tick on. The box stays where it is, except
+    // that a box left beyond the new bottom edge (and in bounce mode beyond
+    // the new right edge) is put against that edge.
     void resize(ScreenSize);
 
     HitTarget hit_test(float x, float y) const;

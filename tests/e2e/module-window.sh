@@ -97,11 +97,27 @@ if expect_end 2 1 "a destroyed window ends it with status 1"; then
 fi
 target quit
 
-# Its own window: titled Quilvenmoor, keys steer, closing it ends the program.
+# Its own window: titled Quilvenmoor, with its owner, class and icon; keys
+# steer, closing it ends the program.
+# A window of the test's own holds the focus; the module's window takes none.
+$X11 focused >"$WORK/focused" &
+HELPER_PID=$!
+wait_until 5 test -s "$WORK/focused"
 launch
 if window_within "Quilvenmoor" 5; then
     pass "without options it opens a window of its own"
+    focus=$($X11 focus)
+    [ "$focus" = "$(head -n 1 "$WORK/focused")" ] && pass "its window leaves the focus where it was" || fail "the focus moved to $focus"
+    kill "$HELPER_PID"
+    HELPER_PID=""
     own=$(xwininfo -root -children | awk '/"Quilvenmoor"/ { print $1; exit }')
+    # What a window manager and a task bar read: whose window it is, its class and its icon.
+    properties=$(xprop -id "$own" -notype _NET_WM_PID WM_CLASS WM_CLIENT_MACHINE; xprop -id "$own" -notype -f _NET_WM_ICON 32c ' = $0, $1, $2\n' _NET_WM_ICON)
+    echo "$properties" | grep -qx "_NET_WM_PID = $SAVER_PID" && pass "_NET_WM_PID names the module's process" || fail "properties: $properties"
+    echo "$properties" | grep -qx 'WM_CLASS = "quilvenmoor-module", "Quilvenmoor"' && pass "WM_CLASS is quilvenmoor-module, Quilvenmoor" || fail "properties: $properties"
+    echo "$properties" | grep -qx "WM_CLIENT_MACHINE = \"$(hostname)\"" && pass "WM_CLIENT_MACHINE names this machine" || fail "properties: $properties"
+    # Width and height, then the pixels.
+    echo "$properties" | grep -qE '^_NET_WM_ICON = 32, 32, [0-9]+$' && pass "_NET_WM_ICON holds a 32x32 icon" || fail "properties: $properties"
     xdotool windowfocus --sync "$own" 2>/dev/null
     press_key q
     press_key Up

@@ -23,6 +23,33 @@ for arguments in "/p 1234" "/c:1234" "/s:1" "/c 5" "/S\ " ""; do
     has_window "Screen saver" && fail "'$arguments' opened the saver window" || true
 done
 
+# The Linux program answers --help and --version (and -h, -V) on standard
+# output, without a display; near misses keep ending at once in silence.
+if ! under_wine; then
+    for argument in --help -h; do
+        text=$(env -u DISPLAY $LAUNCH "$argument")
+        status=$?
+        if [ "$status" = 0 ] && echo "$text" | grep -q '^Usage: quilvenmoor' && echo "$text" | grep -q -- '--version'; then
+            pass "'$argument' prints the usage"
+        else
+            fail "'$argument' ended with status $status and printed: $text"
+        fi
+    done
+    for argument in --version -V; do
+        text=$(env -u DISPLAY $LAUNCH "$argument")
+        status=$?
+        [ "$status" = 0 ] && [[ "$text" =~ ^quilvenmoor\ [0-9]+\.[0-9]+ ]] && pass "'$argument' prints '$text'" \
+            || fail "'$argument' ended with status $status and printed: $text"
+    done
+    for arguments in "--HELP" "-v" "--help /S" "/S --version"; do
+        eval "words=($arguments)"
+        text=$($LAUNCH "${words[@]}" 2>&1 </dev/null)
+        status=$?
+        [ "$status" = 0 ] && [ -z "$text" ] && pass "'$arguments' ends at once in silence" \
+            || fail "'$arguments' ended with status $status and printed: $text"
+    done
+fi
+
 # Under Wine: the command lines exactly as the system writes them, unquoted,
 # the saver named by its short 8.3 path.
 if [ -n "${STARTER:-}" ]; then

@@ -12,6 +12,13 @@ Usage: x11.py unmap WINDOW          unmaps the window (as a careless program wou
        x11.py keys KEYCODE ...      presses and releases each key by keycode through XTEST,
                                     so the server's keymap and Num Lock decide what it means
        x11.py numlock-on            locks Num Lock without pressing a key
+       x11.py group N               locks keyboard group N, counted from 0, as a layout switch does
+       x11.py focused               maps an ordinary window, gives it the keyboard focus
+                                    and keeps it until killed; prints its id
+       x11.py focus                 prints the focus: a window id, root, PointerRoot or None
+       x11.py focus-to pointer-root|none
+                                    sets the focus to PointerRoot or to None
+       x11.py saver-state           prints the server's own screen saver state: on, off or disabled
        x11.py target [W H]          maps a dark blue 400x300 window for the module to draw
                                     into, prints its id, then answers commands on standard
                                     input, one line each: attributes, resize W H, destroy, quit
@@ -54,6 +61,11 @@ class ClientMessageEvent(ctypes.Structure):
                 ("message_type", Atom), ("format", c_int), ("data", c_long * 5)]
 
 
+class ScreenSaverInfo(ctypes.Structure):
+    _fields_ = [("window", Window), ("state", c_int), ("kind", c_int), ("til_or_since", c_ulong), ("idle", c_ulong),
+                ("event_mask", c_ulong)]
+
+
 class Event(ctypes.Union):
     _fields_ = [("client", ClientMessageEvent), ("pad", c_long * 24)]
 
@@ -75,6 +87,9 @@ declare(x11, "XInternAtom", Atom, pointer, c_char_p, c_int)
 declare(x11, "XSendEvent", c_int, pointer, Window, c_int, c_long, ctypes.POINTER(Event))
 declare(x11, "XkbQueryExtension", c_int, pointer, *[ctypes.POINTER(c_int)] * 5)
 declare(x11, "XkbLockModifiers", c_int, pointer, c_uint, c_uint, c_uint)
+declare(x11, "XkbLockGroup", c_int, pointer, c_uint, c_uint)
+declare(x11, "XSetInputFocus", c_int, pointer, Window, c_int, c_ulong)
+declare(x11, "XGetInputFocus", c_int, pointer, ctypes.POINTER(Window), ctypes.POINTER(c_int))
 
 GRAB_SUCCESS = 0
 GRAB_MODE_ASYNC = 1
@@ -83,6 +98,9 @@ CW_OVERRIDE_REDIRECT = 1 << 9
 CLIENT_MESSAGE = 33
 USE_CORE_KEYBOARD = 0x100
 MOD2 = 1 << 4  # the modifier Num_Lock sets on every usual keymap
+POINTER_ROOT = 1
+REVERT_TO_PARENT = 2
+SAVER_STATES = {0: "off", 1: "on", 3: "disabled"}
 
 
 def hold_until_killed():
@@ -147,6 +165,32 @@ def numlock_on(display):
     x11.XkbLockModifiers(display, USE_CORE_KEYBOARD, MOD2, MOD2)
 
 
+def focused(display, root):
+    window = x11.XCreateSimpleWindow(display, root, 0, 0, 200, 100, 0, 0, 0xFFFFFF)
+    x11.XMapRaised(display, window)
+    x11.XSync(display, 0)
+    x11.XSetInputFocus(display, window, REVERT_TO_PARENT, CURRENT_TIME)
+    x11.XSync(display, 0)
+    print(hex(window), flush=True)
+    hold_until_killed()
+
+
+def focus(display, root):
+    window = Window()
+    revert_to = c_int()
+    x11.XGetInputFocus(display, ctypes.byref(window), ctypes.byref(revert_to))
+    print({0: "None", POINTER_ROOT: "PointerRoot"}.get(window.value, "root" if window.value == root else hex(window.value)))
+
+
+def saver_state(display, root):
+    xss = ctypes.cdll.LoadLibrary(ctypes.util.find_library("Xss") or "libXss.so.1")
+    declare(xss, "XScreenSaverQueryInfo", c_int, pointer, Window, ctypes.POINTER(ScreenSaverInfo))
+    info = ScreenSaverInfo()
+    if not xss.XScreenSaverQueryInfo(display, root, ctypes.byref(info)):
+        sys.exit("x11.py: the server has no MIT-SCREEN-SAVER extension")
+    print(SAVER_STATES.get(info.state, str(info.state)))
+
+
 def target(display, root, width, height):
     window = x11.XCreateSimpleWindow(display, root, 0, 0, width, height, 0, 0, 0x000080)
     x11.XStoreName(display, window, b"module target")
@@ -197,6 +241,16 @@ def main(arguments):
         press_keys(display, [int(code) for code in rest])
     elif command == "numlock-on":
         numlock_on(display)
+    elif command == "group":
+        x11.XkbLockGroup(display, USE_CORE_KEYBOARD, int(rest[0]))
+    elif command == "focused":
+        focused(display, root)
+    elif command == "focus":
+        focus(display, root)
+    elif command == "focus-to":
+        x11.XSetInputFocus(display, POINTER_ROOT if rest[0] == "pointer-root" else 0, POINTER_ROOT, CURRENT_TIME)
+    elif command == "saver-state":
+        saver_state(display, root)
     elif command == "target":
         target(display, root, *((int(rest[0]), int(rest[1])) if len(rest) == 2 else (400, 300)))
     else:

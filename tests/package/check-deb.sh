@@ -76,8 +76,12 @@ assert root.tag == "screensaver", root.tag
 assert root.get("name") == "quilvenmoor-module", root.get("name")
 assert root.get("_label") == "Quilvenmoor", root.get("_label")
 assert [c.get("arg") for c in root.iter("command")] == ["--root"]
-assert len(root.findtext("_description").split()) > 20
-assert "Quilvenmoor " + sys.argv[2] + "." in root.findtext("_description")
+description = root.findtext("_description").strip()
+assert len(description.split()) > 20
+assert "Quilvenmoor " + sys.argv[2] + "." in description
+# The settings dialog is as wide as the first paragraph: one short sentence keeps its usual width.
+first_paragraph = " ".join(description.split("\n\n")[0].split())
+assert len(first_paragraph) < 100, first_paragraph
 PYTHON
 # The packaged module starts and knows its options.
 "$work/root/usr/libexec/xscreensaver/quilvenmoor-module" --help | grep -q -- --window-id && pass "the packaged module prints its usage" || fail "the packaged module's --help"

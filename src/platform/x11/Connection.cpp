@@ -1,12 +1,17 @@
 #include "platform/x11/Connection.h"
 
+#include "window/Assets.h"
+#include "window/ImageFiles.h"
+
 #include <X11/Xatom.h>
 #include <X11/Xproto.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <climits>
 #include <cstring>
+#include <unistd.h>
 #include <vector>
 
 namespace qm::x11 {
@@ -29,6 +34,15 @@ int on_error(Display* display, XErrorEvent* event)
     if (g_open_connection && g_open_connection->display() == display)
         g_open_connection->note_error(*event);
     return 0;
+}
+
+// The window icon as the EWMH property wants it: width, height, then ARGB pixels.
+std::vector<unsigned long> icon_property()
+{
+    Image const icon = decode_icon(assets::window_icon()).argb;
+    std::vector<unsigned long> property { static_cast<unsigned long>(icon.width()), static_cast<unsigned long>(icon.height()) };
+    property.insert(property.end(), icon.pixels().begin(), icon.pixels().end());
+    return property;
 }
 
 int shift_of(unsigned long mask)
@@ -150,6 +164,26 @@ void Connection::set_title(Window window, std::string const& title) const
     XStoreName(m_display, window, title.c_str());
     XChangeProperty(m_display, window, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 8, PropModeReplace,
         reinterpret_cast<unsigned char const*>(title.data()), static_cast<int>(title.size()));
+}
+
+void Connection::set_icon(Window window) const
+{
+    auto const icon = icon_property();
+    XChangeProperty(m_display, window, atom("_NET_WM_ICON"), XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char const*>(icon.data()),
+        static_cast<int>(icon.size()));
+}
+
+void Connection::set_owner(Window window) const
+{
+    // Xlib wants 32-bit properties as longs.
+    long const process = static_cast<long>(getpid());
+    XChangeProperty(m_display, window, atom("_NET_WM_PID"), XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char const*>(&process), 1);
+    // A process id means something only on its own machine, so it comes with the machine's name.
+    char host[HOST_NAME_MAX + 1] = {};
+    if (gethostname(host, sizeof host - 1) != 0)
+        return;
+    XChangeProperty(m_display, window, XA_WM_CLIENT_MACHINE, XA_STRING, 8, PropModeReplace, reinterpret_cast<unsigned char const*>(host),
+        static_cast<int>(std::strlen(host)));
 }
 
 }

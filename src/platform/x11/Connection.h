@@ -52,6 +52,11 @@ public:
 
     // The window's name in both the old and the EWMH property, so every tool finds it.
     void set_title(Window, std::string const&) const;
+    // The built-in icon, for window managers and task bars (_NET_WM_ICON).
+    void set_icon(Window) const;
+    // The process and the machine that own the window (_NET_WM_PID and
+    // WM_CLIENT_MACHINE), so that the desktop can tell whose window it is.
+    void set_owner(Window) const;
 
 private:
     Display* m_display { nullptr };

@@ -3,7 +3,10 @@
 #include "platform/TickDelivery.h"
 #include "platform/x11/KeyTable.h"
 
+#include <X11/XKBlib.h>
+
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <poll.h>
@@ -12,6 +15,26 @@
 namespace qm::x11 {
 
 namespace {
+
+// The symbols a key has at its first level, one for each group (layout) of
+// the keymap, for the key table's rule for letters on non-Latin layouts.
+struct LevelOneKeysyms {
+    std::array<unsigned long, XkbNumKbdGroups> keysyms {};
+    std::size_t count { 0 };
+};
+
+LevelOneKeysyms level_one_keysyms(XKeyEvent const& event)
+{
+    LevelOneKeysyms found;
+    // Groups are numbered without gaps; a key has none beyond its last.
+    for (int group = 0; group < XkbNumKbdGroups; ++group) {
+        KeySym const keysym = XkbKeycodeToKeysym(event.display, static_cast<KeyCode>(event.keycode), group, 0);
+        if (keysym == NoSymbol)
+            break;
+        found.keysyms[found.count++] = keysym;
+    }
+    return found;
+}
 
 ScreenSize window_size(Connection& connection, Window window)
 {
@@ -111,7 +134,8 @@ bool EventLoop::handle(XEvent& event)
         XLookupString(&event.xkey, text, sizeof text, &keysym, nullptr);
         if (keysym == NoSymbol)
             keysym = XLookupKeysym(&event.xkey, 0);
-        VirtualKey const key = virtual_key_for(keysym);
+        LevelOneKeysyms const by_group = level_one_keysyms(event.xkey);
+        VirtualKey const key = virtual_key_for(keysym, std::span(by_group.keysyms.data(), by_group.count));
         deliver_at(now, [&](ClockReading clock) { m_saver.key_down(key, clock); });
         return true;
     }
@@ -141,6 +165,10 @@ bool EventLoop::handle(XEvent& event)
             m_renderer.resize(m_size);
         }
         break;
+    case MappingNotify:
+        // Another keyboard layout or keymap: Xlib reads it again before the next key.
+        XRefreshKeyboardMapping(&event.xmapping);
+        return true;
     case DestroyNotify:
         if (event.xdestroywindow.window == window)
             return fail("the window was destroyed by another program");

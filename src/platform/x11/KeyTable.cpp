@@ -37,10 +37,23 @@ constexpr Entry table[] = {
     { XK_apostrophe, VirtualKey::Oem7 }, { XK_quotedbl, VirtualKey::Oem7 },
 };
 
+bool is_latin_letter_or_digit(unsigned long keysym)
+{
+    return (keysym >= XK_a && keysym <= XK_z) || (keysym >= XK_A && keysym <= XK_Z) || (keysym >= XK_0 && keysym <= XK_9);
 }
 
-VirtualKey virtual_key_for(unsigned long keysym)
+}
+
+VirtualKey virtual_key_for(unsigned long keysym, std::span<unsigned long const> level_one_keysyms_by_group)
 {
+    if (!is_latin_letter_or_digit(keysym)) {
+        for (unsigned long const level_one : level_one_keysyms_by_group) {
+            if (is_latin_letter_or_digit(level_one)) {
+                keysym = level_one;
+                break;
+            }
+        }
+    }
     if (keysym >= XK_a && keysym <= XK_z)
         return letter_key(static_cast<char>('a' + (keysym - XK_a)));
     if (keysym >= XK_A && keysym <= XK_Z)

@@ -3,13 +3,21 @@
 #include "platform/Input.h"
 
 #include <optional>
+#include <span>
 
 namespace qm::x11 {
 
 // The virtual key the key handler expects for an X keysym, as the key would
 // send it on Windows; VirtualKey::Unknown for a key Windows has no code for
 // (which, like every key that is not a command, ends the saver).
-VirtualKey virtual_key_for(unsigned long keysym);
+//
+// Windows gives a letter key its letter's code on every layout, so that A,
+// S and Q steer the saver on a Cyrillic or Greek layout too. The same holds
+// here: when `keysym`, the symbol of the active layout, is not a Latin
+// letter or digit, the key counts as the first Latin letter or digit among
+// `level_one_keysyms_by_group`, the symbols this key has at its first level
+// in each group (layout) of the keymap, in group order.
+VirtualKey virtual_key_for(unsigned long keysym, std::span<unsigned long const> level_one_keysyms_by_group = {});
 
 // The mouse button of an X button number; none for the wheel and the
 // buttons beyond it, which are no clicks.

@@ -116,6 +116,8 @@ void ModuleHost::create_own_window()
         InputOutput, x.visual(), CWBackPixel | CWEventMask, &attributes);
     m_owned = true;
     x.set_title(m_window, "Quilvenmoor");
+    x.set_icon(m_window);
+    x.set_owner(m_window);
     XClassHint class_hint {};
     char name[] = "quilvenmoor-module";
     char class_name[] = "Quilvenmoor";

@@ -8,6 +8,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/extensions/Xrandr.h>
+#include <X11/extensions/scrnsaver.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -53,15 +54,6 @@ Cursor create_blank_pointer(Connection& connection, Window window)
     XFreePixmap(display, source_bitmap);
     XFreePixmap(display, mask_bitmap);
     return cursor;
-}
-
-// The window icon as the EWMH property wants it: width, height, then ARGB pixels.
-std::vector<unsigned long> icon_property()
-{
-    Image const icon = decode_icon(assets::window_icon()).argb;
-    std::vector<unsigned long> property { static_cast<unsigned long>(icon.width()), static_cast<unsigned long>(icon.height()) };
-    property.insert(property.end(), icon.pixels().begin(), icon.pixels().end());
-    return property;
 }
 
 // A full-screen override-redirect window: above everything, with or without a window manager.
@@ -128,19 +120,36 @@ void X11Host::handle_pending_events()
         XFlush(m_connection->display());
 }
 
+void X11Host::end_server_saver()
+{
+    // Started by an idle timer at the moment the server's own screen saver
+    // came on, the logo would play behind the server's blanking. Resetting
+    // that saver once ends it and starts its timer again from now; nothing
+    // is suspended, so the desktop's blanking and power saving still follow
+    // as the user set them.
+    Connection& x = connection();
+    int event_base = 0;
+    int error_base = 0;
+    if (!XScreenSaverQueryExtension(x.display(), &event_base, &error_base))
+        return;
+    XScreenSaverInfo info {};
+    if (XScreenSaverQueryInfo(x.display(), x.root(), &info) && info.state == ScreenSaverOn)
+        XForceScreenSaver(x.display(), ScreenSaverReset);
+}
+
 void X11Host::show_window()
 {
     Connection& x = connection();
     Display* display = x.display();
+    end_server_saver();
     m_layout = current_layout();
     m_window = create_black_window(x, m_layout.play_area,
         KeyPressMask | ButtonPressMask | PointerMotionMask | ExposureMask | StructureNotifyMask | VisibilityChangeMask);
     x.set_title(m_window, std::string(Frmsaver::title));
     Atom const fullscreen = x.atom("_NET_WM_STATE_FULLSCREEN");
     XChangeProperty(display, m_window, x.atom("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char const*>(&fullscreen), 1);
-    auto const icon = icon_property();
-    XChangeProperty(display, m_window, x.atom("_NET_WM_ICON"), XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<unsigned char const*>(icon.data()),
-        static_cast<int>(icon.size()));
+    x.set_icon(m_window);
+    x.set_owner(m_window);
     m_blank_pointer = create_blank_pointer(x, m_window);
     XDefineCursor(display, m_window, m_blank_pointer);
     place_covers(m_layout.covers);
@@ -153,6 +162,9 @@ void X11Host::show_window()
     else
         m_randr_event_base = -1;
 
+    KeyboardFocus found;
+    XGetInputFocus(display, &found.window, &found.revert_to);
+    m_focus_found = found;
     XMapRaised(display, m_window);
     if (auto const failure = grab_input())
         throw DisplayError(*failure);
@@ -274,7 +286,9 @@ std::optional<std::string> X11Host::grab_input()
         timespec const pause { 0, grab_pause_nanoseconds };
         nanosleep(&pause, nullptr);
     }
-    XSetInputFocus(display, m_window, RevertToParent, CurrentTime);
+    // Should the process die without giving the focus back, keys then go
+    // nowhere rather than to whatever lies under the pointer.
+    XSetInputFocus(display, m_window, RevertToNone, CurrentTime);
     if (!keyboard && !pointer)
         return "another program holds the keyboard and the pointer";
     if (!keyboard)
@@ -284,6 +298,28 @@ std::optional<std::string> X11Host::grab_input()
     return {};
 }
 
+void X11Host::return_focus()
+{
+    if (!m_focus_found)
+        return;
+    Display* display = m_connection->display();
+    KeyboardFocus now;
+    XGetInputFocus(display, &now.window, &now.revert_to);
+    Window const found = m_focus_found->window;
+    bool viewable = false;
+    if (found != None && found != PointerRoot) {
+        XWindowAttributes attributes {};
+        if (XGetWindowAttributes(display, found, &attributes))
+            viewable = attributes.map_state == IsViewable;
+        else
+            m_connection->take_error(); // the window has gone: that error is this answer's
+    }
+    FocusReturn const decision = focus_to_return(*m_focus_found, now, m_window, m_connection->root(), viewable);
+    if (decision.action == FocusReturn::Action::Set)
+        XSetInputFocus(display, decision.focus.window, decision.focus.revert_to, CurrentTime);
+    m_focus_found.reset();
+}
+
 void X11Host::unload_window()
 {
     if (!m_connection || m_window == None)
@@ -291,6 +327,7 @@ void X11Host::unload_window()
     Display* display = m_connection->display();
     XUngrabPointer(display, CurrentTime);
     XUngrabKeyboard(display, CurrentTime);
+    return_focus();
     destroy_covers();
     XDestroyWindow(display, m_window);
     if (m_blank_pointer != None)

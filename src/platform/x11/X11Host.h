@@ -1,9 +1,11 @@
 #pragma once
 
 #include "platform/MonitorLayout.h"
+#include "platform/x11/FocusReturn.h"
 #include "platform/x11/InstanceLock.h"
 #include "platform/x11/X11HostBase.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,6 +40,8 @@ private:
     void raise_all();
     bool is_ours(Window) const;
     std::optional<std::string> grab_input();
+    void return_focus();
+    void end_server_saver();
 
     std::string m_arguments;
     InstanceLock m_lock;
@@ -46,6 +50,8 @@ private:
     MonitorLayout m_layout;
     int m_randr_event_base { -1 };
     bool m_regrab_on_map { false };
+    // The keyboard focus as the saver found it, to give back when it ends.
+    std::optional<KeyboardFocus> m_focus_found;
 };
 
 }

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace qm::x11 {
 
@@ -23,6 +24,39 @@ std::string argument_text(int argc, char** argv)
     }
     return text;
 }
+
+// What a Linux user asks any program first. Only one of these words, alone,
+// asks it: every other command line keeps its meaning.
+enum class Question {
+    Nothing,
+    Usage,
+    Version,
+};
+
+Question question_asked(int argc, char** argv)
+{
+    if (argc != 2)
+        return Question::Nothing;
+    std::string_view const argument = argv[1];
+    if (argument == "--help" || argument == "-h")
+        return Question::Usage;
+    if (argument == "--version" || argument == "-V")
+        return Question::Version;
+    return Question::Nothing;
+}
+
+constexpr char const* usage_text = "Usage: quilvenmoor /S | /C | --help | --version\n"
+                                   "A full-screen screen saver: a logo with a clock glides over a black screen.\n"
+                                   "\n"
+                                   "  /S             run the screen saver (any case)\n"
+                                   "  /C             say that there is nothing to configure\n"
+                                   "  -h, --help     show this text\n"
+                                   "  -V, --version  show the version\n"
+                                   "\n"
+                                   "Any other argument, or none, ends the program at once. While it runs,\n"
+                                   "Space, Enter, A, S, Q, F2, F4 and the arrow keys steer it; any other key,\n"
+                                   "a click or a movement of the mouse over the bare screen ends it.\n"
+                                   "See quilvenmoor(6).\n";
 
 int run(int argc, char** argv, TerminationSignals const& signals)
 {
@@ -54,6 +88,16 @@ int run(int argc, char** argv, TerminationSignals const& signals)
 int main(int argc, char** argv)
 {
     qm::x11::ensure_standard_descriptors();
+    switch (qm::x11::question_asked(argc, argv)) {
+    case qm::x11::Question::Usage:
+        std::fputs(qm::x11::usage_text, stdout);
+        return 0;
+    case qm::x11::Question::Version:
+        std::puts("quilvenmoor " QUILVENMOOR_VERSION);
+        return 0;
+    case qm::x11::Question::Nothing:
+        break;
+    }
     qm::x11::TerminationSignals const signals;
     try {
         return qm::x11::run(argc, argv, signals);

@@ -1,0 +1,96 @@
+// GoogleTest comes first: Xlib's headers define None and other plain words as macros.
+#include <gtest/gtest.h>
+
+#include "platform/x11/KeyTable.h"
+
+#include <X11/keysym.h>
+
+#include <array>
+
+namespace qm::x11 {
+
+TEST(KeyTable, LettersDigitsKeypadAndFunctionKeys)
+{
+    for (char letter = 'a'; letter <= 'z'; ++letter) {
+        EXPECT_EQ(virtual_key_for(XK_a + (letter - 'a')), letter_key(letter)) << letter;
+        EXPECT_EQ(virtual_key_for(XK_A + (letter - 'a')), letter_key(letter)) << letter;
+    }
+    for (int digit = 0; digit <= 9; ++digit) {
+        EXPECT_EQ(virtual_key_for(XK_0 + digit), digit_key(digit)) << digit;
+        // Keypad digits as Num Lock on makes them read.
+        EXPECT_EQ(virtual_key_for(XK_KP_0 + digit), numpad_key(digit)) << digit;
+    }
+    EXPECT_EQ(virtual_key_for(XK_KP_1), VirtualKey::Numpad1);
+    // The same keys with Num Lock off are the keys printed beside the digits.
+    struct Pair {
+        unsigned long keysym;
+        VirtualKey key;
+    };
+    for (Pair const pair : { Pair { XK_KP_End, VirtualKey::End }, Pair { XK_KP_Down, VirtualKey::Down }, Pair { XK_KP_Begin, VirtualKey::Clear },
+             Pair { XK_KP_Insert, VirtualKey::Insert }, Pair { XK_KP_Delete, VirtualKey::Delete } })
+        EXPECT_EQ(virtual_key_for(pair.keysym), pair.key) << pair.keysym;
+    EXPECT_EQ(virtual_key_for(XK_F1), VirtualKey::F1);
+    EXPECT_EQ(virtual_key_for(XK_F2), VirtualKey::F2);
+    EXPECT_EQ(virtual_key_for(XK_F4), VirtualKey::F4);
+    EXPECT_EQ(virtual_key_for(XK_F24), function_key(24));
+}
+
+TEST(KeyTable, NamedKeysAndKeysWithoutACode)
+{
+    struct Pair {
+        unsigned long keysym;
+        VirtualKey key;
+    };
+    // The command keys, both Enter keys, and keys whose code other keys share.
+    for (Pair const pair : { Pair { XK_space, VirtualKey::Space }, Pair { XK_Return, VirtualKey::Return }, Pair { XK_KP_Enter, VirtualKey::Return },
+             Pair { XK_Left, VirtualKey::Left }, Pair { XK_Up, VirtualKey::Up }, Pair { XK_Right, VirtualKey::Right }, Pair { XK_Down, VirtualKey::Down },
+             Pair { XK_Escape, VirtualKey::Escape }, Pair { XK_ISO_Left_Tab, VirtualKey::Tab }, Pair { XK_Shift_R, VirtualKey::Shift },
+             Pair { XK_ISO_Level3_Shift, VirtualKey::Menu }, Pair { XK_Num_Lock, VirtualKey::NumLock }, Pair { XK_colon, VirtualKey::Oem1 } })
+        EXPECT_EQ(virtual_key_for(pair.keysym), pair.key) << pair.keysym;
+    // Keys Windows has no code for end the saver like any other key.
+    // (NoSymbol, a Latin-1 letter, a Cyrillic one, a media key, a Unicode symbol)
+    for (unsigned long keysym : { 0ul, 0xE9ul, 0x6C6ul, 0x1008FF12ul, 0x1000416ul })
+        EXPECT_EQ(virtual_key_for(keysym), VirtualKey::Unknown) << keysym;
+}
+
+TEST(KeyTable, LettersOnANonLatinLayoutCountAsTheLetterOfTheFirstLatinGroup)
+{
+    // The A, S, Q, 1 and Escape keys of a keymap of two groups, us and ru;
+    // the second array of each has the groups the other way round.
+    struct Key {
+        unsigned long active;
+        std::array<unsigned long, 2> us_ru;
+        std::array<unsigned long, 2> ru_us;
+        VirtualKey expected;
+    };
+    Key const keys[] = {
+        { XK_Cyrillic_ef, { XK_a, XK_Cyrillic_ef }, { XK_Cyrillic_ef, XK_a }, VirtualKey::A },
+        { XK_Cyrillic_EF, { XK_a, XK_Cyrillic_ef }, { XK_Cyrillic_ef, XK_a }, VirtualKey::A },
+        { XK_Cyrillic_yeru, { XK_s, XK_Cyrillic_yeru }, { XK_Cyrillic_yeru, XK_s }, VirtualKey::S },
+        { XK_Cyrillic_shorti, { XK_q, XK_Cyrillic_shorti }, { XK_Cyrillic_shorti, XK_q }, VirtualKey::Q },
+        // Shift+1 on the ru layout: the digit's key, as Windows gives it.
+        { XK_quotedbl, { XK_1, XK_1 }, { XK_1, XK_1 }, digit_key(1) },
+    };
+    for (Key const& key : keys) {
+        EXPECT_EQ(virtual_key_for(key.active, key.us_ru), key.expected) << key.active;
+        EXPECT_EQ(virtual_key_for(key.active, key.ru_us), key.expected) << key.active;
+    }
+    // Without the groups, a Cyrillic letter has no code: the rule needs them.
+    EXPECT_EQ(virtual_key_for(XK_Cyrillic_ef), VirtualKey::Unknown);
+
+    // A Latin letter or digit that is active wins over the groups (a layout
+    // that moves letters, such as a French one, keeps its own letters).
+    std::array<unsigned long, 2> const azerty_a_key { XK_q, XK_a };
+    EXPECT_EQ(virtual_key_for(XK_q, azerty_a_key), VirtualKey::Q);
+    // Keys without a Latin letter in any group keep their own symbol: the
+    // keypad with Num Lock on and off, Escape, and a Cyrillic-only key.
+    std::array<unsigned long, 2> const keypad_one { XK_KP_End, XK_KP_End };
+    EXPECT_EQ(virtual_key_for(XK_KP_1, keypad_one), VirtualKey::Numpad1);
+    EXPECT_EQ(virtual_key_for(XK_KP_End, keypad_one), VirtualKey::End);
+    std::array<unsigned long, 2> const escape { XK_Escape, XK_Escape };
+    EXPECT_EQ(virtual_key_for(XK_Escape, escape), VirtualKey::Escape);
+    std::array<unsigned long, 1> const ru_only { XK_Cyrillic_ef };
+    EXPECT_EQ(virtual_key_for(XK_Cyrillic_ef, ru_only), VirtualKey::Unknown);
+}
+
+}
