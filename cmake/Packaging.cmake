@@ -19,8 +19,14 @@ function(quilvenmoor_gzip source output)
         VERBATIM)
 endfunction()
 
-quilvenmoor_gzip(${linux_dist}/quilvenmoor.6 ${compressed}/quilvenmoor.6.gz)
-quilvenmoor_gzip(${linux_dist}/quilvenmoor-module.6 ${compressed}/quilvenmoor-module.6.gz)
+# The manual pages and the settings file name the version: they are
+# configured from the project's one version first.
+foreach(name quilvenmoor.6 quilvenmoor-module.6 quilvenmoor-module.xml)
+    configure_file(${linux_dist}/${name}.in ${configured}/${name} @ONLY)
+endforeach()
+
+quilvenmoor_gzip(${configured}/quilvenmoor.6 ${compressed}/quilvenmoor.6.gz)
+quilvenmoor_gzip(${configured}/quilvenmoor-module.6 ${compressed}/quilvenmoor-module.6.gz)
 quilvenmoor_gzip(${linux_dist}/changelog ${compressed}/changelog.gz)
 add_custom_target(quilvenmoor_compressed_docs ALL
     DEPENDS ${compressed}/quilvenmoor.6.gz ${compressed}/quilvenmoor-module.6.gz ${compressed}/changelog.gz)
@@ -53,7 +59,7 @@ install(TARGETS quilvenmoor RUNTIME DESTINATION bin)
 if(TARGET quilvenmoor-module)
     install(TARGETS quilvenmoor-module RUNTIME DESTINATION libexec/xscreensaver)
 endif()
-install(FILES ${linux_dist}/quilvenmoor-module.xml DESTINATION share/xscreensaver/config)
+install(FILES ${configured}/quilvenmoor-module.xml DESTINATION share/xscreensaver/config)
 install(FILES ${compressed}/quilvenmoor.6.gz ${compressed}/quilvenmoor-module.6.gz DESTINATION share/man/man6)
 install(FILES ${linux_dist}/copyright ${compressed}/changelog.gz DESTINATION share/doc/quilvenmoor)
 

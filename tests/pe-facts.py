@@ -6,6 +6,7 @@ manifest declares. One `name=value` line each:
     symbols=<number of COFF symbols>
     section=<name>                (one line per section)
     string1=<text of string resource 1>
+    manifest.version=<the program's own assembly version>
     manifest.dpiAware=<text>
     manifest.dpiAwareness=<text>
     manifest.dependency=<name> <version>   (one line per dependent assembly)
@@ -111,6 +112,9 @@ class PeFile:
 def manifest_facts(text):
     root = ElementTree.fromstring(text)
     facts = []
+    identity = root.find(ASM_V1 + "assemblyIdentity")
+    if identity is not None:
+        facts.append(f"manifest.version={identity.get('version')}")
     for settings in root.iter(ASM_V3 + "windowsSettings"):
         for element, key in ((SETTINGS_2005 + "dpiAware", "dpiAware"), (SETTINGS_2016 + "dpiAwareness", "dpiAwareness")):
             for found in settings.iter(element):

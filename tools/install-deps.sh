@@ -1,21 +1,51 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and testing need, if any is missing.
+# Installs the Debian packages a task needs, if any is missing, and nothing more.
+#
+# Usage: tools/install-deps.sh [GROUP ...]    (default: run)
+#   run      build the Linux saver and start it (without a display it runs
+#            on a private virtual screen and takes a screenshot)
+#   check    run, and what `make check` adds: the X11 scenarios' helpers
+#   package  build and check the Debian package
+#   test     everything `make test` needs: check, package, the Windows
+#            cross build under Wine, the fuzzer, xscreensaver and the
+#            Wayland compositors of the scenarios
+#   bench    what `make bench` adds to test: Google Benchmark, strace,
+#            two screen-saver collections and Xwayland to compare with
+#   picture  make the README's moving picture
+#   font     make the built-in font again
 set -euo pipefail
 
-# Usage: tools/install-deps.sh [bench]   (bench adds what the benchmarks need)
+# The Wayland front end builds against libwayland and xkbcommon.
+run=(cmake make g++ pkg-config libgtest-dev libpng-dev libx11-dev libxrandr-dev libxss-dev
+    libwayland-dev wayland-protocols libxkbcommon-dev
+    xvfb xdotool imagemagick x11-xserver-utils)
+check=(python3 x11-utils x11-xkb-utils)
+package=(dpkg-dev lintian file man-db)
 # qemu-user-static runs 32-bit Wine where the kernel runs no 32-bit programs.
-# The Wayland front end builds against libwayland and xkbcommon; its scenarios
-# run it on a headless sway (swaybar, swayidle), with foot as the application
-# underneath, wtype and grim for keys and screenshots, and weston as a
-# compositor without the layer shell.
-packages=(cmake make g++ clang libclang-rt-14-dev pkg-config python3 libgtest-dev libpng-dev libx11-dev libxrandr-dev libxss-dev
-    xvfb xdotool imagemagick x11-utils x11-xserver-utils x11-xkb-utils binutils
-    g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 wine32:i386 qemu-user-static
-    dpkg-dev lintian file man-db xscreensaver
-    libwayland-dev wayland-protocols libxkbcommon-dev sway swayidle grim wtype foot weston)
-if [ "${1:-}" = bench ]; then
-    packages+=(libbenchmark-dev strace xscreensaver-data xscreensaver-data-extra xwayland)
-fi
+windows=(binutils g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 wine32:i386 qemu-user-static)
+fuzz=(clang libclang-rt-14-dev)
+# The Wayland scenarios run it on a headless sway (swaybar, swayidle), with
+# foot as the application underneath, wtype and grim for keys and
+# screenshots, and weston as a compositor without the layer shell.
+wayland=(sway swayidle grim wtype foot weston)
+xscreensaver=(xscreensaver)
+bench=(libbenchmark-dev strace xscreensaver-data xscreensaver-data-extra)
+picture=(webp)
+font=(libfreetype-dev fonts-dejavu-core)
+
+packages=()
+for group in "${@:-run}"; do
+    case "$group" in
+    run) packages+=("${run[@]}") ;;
+    check) packages+=("${run[@]}" "${check[@]}") ;;
+    package) packages+=("${run[@]}" "${package[@]}") ;;
+    test) packages+=("${run[@]}" "${check[@]}" "${package[@]}" "${windows[@]}" "${fuzz[@]}" "${xscreensaver[@]}" "${wayland[@]}") ;;
+    bench) packages+=("${bench[@]}" "${wayland[@]}" xwayland) ;;
+    picture) packages+=("${picture[@]}") ;;
+    font) packages+=("${font[@]}") ;;
+    *) echo "install-deps.sh: no group named '$group'" >&2; exit 2 ;;
+    esac
+done
 
 missing=()
 for package in "${packages[@]}"; do
@@ -29,8 +59,8 @@ echo "Installing: ${missing[*]}"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
-# 32-bit Wine comes from the i386 architecture.
-if ! dpkg --print-foreign-architectures | grep -q i386; then
+# 32-bit Wine comes from the i386 architecture, added only when it is wanted.
+if printf '%s\n' "${missing[@]}" | grep -q ':i386$' && ! dpkg --print-foreign-architectures | grep -q i386; then
     $sudo dpkg --add-architecture i386
 fi
 $sudo apt-get update -qq

@@ -8,7 +8,7 @@
 #   tools/wayland-try.sh [BUILD_DIR]     (default: build)
 #
 # Needs sway, xwayland, grim, wtype, xdotool, x11-utils, x11-xserver-utils
-# (xrandr), imagemagick and python3 (for tests/e2e/xclient.py); with xtrace
+# (xrandr), imagemagick and python3 (for tests/e2e/x11.py); with xtrace
 # installed it also reads the server's replies to the two grabs. sway refuses
 # to run as root, so as root everything runs as the user nobody. This is an
 # investigation, not a test: it prints what it sees and always ends with 0
@@ -236,7 +236,7 @@ stop_saver
 as_user swaymsg workspace 1 >/dev/null
 
 echo "--- 5. another X client on the same Xwayland holds the keyboard grab"
-spawn grabber python3 "$(dirname "$0")/../tests/e2e/xclient.py" grab keyboard >"$work/grabber.out" 2>&1
+spawn grabber python3 "$(dirname "$0")/../tests/e2e/x11.py" grab keyboard >"$work/grabber.out" 2>&1
 for _ in $(seq 50); do
     grep -q grabbed "$work/grabber.out" && break
     sleep 0.1

@@ -5,21 +5,17 @@
 # window, where keys would go to whatever lies under the pointer.
 source "$(dirname "$0")/lib.sh"
 start_display
-client="python3 $(dirname "$0")/xclient.py"
 
 # A window of the test's own takes the focus and keeps it until killed.
-$client focused >"$WORK/focused" &
+$X11 focused >"$WORK/focused" &
 HELPER_PID=$!
-for _ in $(seq 100); do
-    [ -s "$WORK/focused" ] && break
-    sleep 0.05
-done
+wait_until 5 test -s "$WORK/focused"
 own=$(head -n 1 "$WORK/focused")
-[ "$($client focus)" = "$own" ] && pass "the test's window holds the focus" || fail "the test's window does not hold the focus: $($client focus)"
+[ "$($X11 focus)" = "$own" ] && pass "the test's window holds the focus" || fail "the test's window does not hold the focus: $($X11 focus)"
 
 focus_back() {
     local now
-    now=$($client focus)
+    now=$($X11 focus)
     [ "$now" = "$1" ] && pass "$2: the focus is back on $1" || fail "$2: the focus is on $now, not $1"
 }
 
@@ -50,7 +46,7 @@ HELPER_PID=""
 sleep "$(scaled 0.2)"
 press_key Escape
 if ends_within 1; then
-    now=$($client focus)
+    now=$($X11 focus)
     [ "$now" = None ] && pass "the window went: keys go nowhere, not to the root" || fail "the window went: the focus is on $now"
 else
     fail "Escape did not end it"
@@ -58,7 +54,7 @@ else
 fi
 
 # Focus that followed the pointer, as on a bare server, follows it again.
-$client focus-to pointer-root
+$X11 focus-to pointer-root
 start_saver
 press_key Escape
 if ends_within 1; then focus_back PointerRoot "focus that followed the pointer"; else fail "Escape did not end it"; stop_saver; fi

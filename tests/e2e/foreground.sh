@@ -12,22 +12,12 @@ running && pass "the saver keeps running once it has the foreground" || fail "th
 # A second program opens a window of its own, as a scheduled task would.
 ${LAUNCH%% *} notepad >/dev/null 2>&1 &
 SECOND_PID=$!
-if ends_within 5; then
-    [ "$EXIT_STATUS" = 0 ] && pass "a window of another program coming to the front ends it" || fail "it ended with status $EXIT_STATUS"
-else
-    fail "the saver kept running behind another program's window"
-    stop_saver
-fi
+expect_end 5 0 "a window of another program coming to the front ends it"
 kill "$SECOND_PID" 2>/dev/null
 
 # The window already open (the helper) brought to the front ends it too.
 start_saver
 sleep "$(scaled 0.5)"
 xdotool windowactivate "$HELPER_WINDOW" 2>/dev/null || xdotool windowfocus "$HELPER_WINDOW"
-if ends_within 5; then
-    [ "$EXIT_STATUS" = 0 ] && pass "an open window brought to the front ends it" || fail "it ended with status $EXIT_STATUS"
-else
-    fail "the saver kept running after another window came to the front"
-    stop_saver
-fi
+expect_end 5 0 "an open window brought to the front ends it"
 finish

@@ -5,13 +5,11 @@
 # A grab let go within that time is taken over and the saver runs.
 source "$(dirname "$0")/lib.sh"
 start_display
-XCLIENT="python3 $(dirname "${BASH_SOURCE[0]}")/xclient.py"
 
 hold() {
-    $XCLIENT grab "$1" >"$WORK/grab.out" 2>&1 &
+    $X11 grab "$1" >"$WORK/grab.out" 2>&1 &
     GRAB_PID=$!
-    for _ in $(seq 80); do grep -q grabbed "$WORK/grab.out" && return 0; sleep 0.05; done
-    fail "the grabbing client did not grab the $1: $(cat "$WORK/grab.out")"
+    wait_until 8 grep -q grabbed "$WORK/grab.out" || fail "the grabbing client did not grab the $1: $(cat "$WORK/grab.out")"
 }
 release() { kill "$GRAB_PID" 2>/dev/null; wait "$GRAB_PID" 2>/dev/null; }
 

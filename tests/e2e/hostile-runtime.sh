@@ -9,12 +9,7 @@ export QUILVENMOOR_TICK_TRACE=1
 for signal in TERM INT; do
     start_saver
     kill -s "$signal" "$SAVER_PID"
-    if ends_within 1; then
-        [ "$EXIT_STATUS" = 0 ] && pass "SIG$signal ends it cleanly" || fail "SIG$signal: status $EXIT_STATUS"
-    else
-        fail "SIG$signal did not end it"
-        stop_saver
-    fi
+    expect_end 1 0 "SIG$signal ends it cleanly"
 done
 
 # The longest run of ticks more than 15 ms late on the 30 ms rhythm.
@@ -57,12 +52,8 @@ if ends_within 1; then pass "the next dismissing key ends it"; else fail "Escape
 # The X server goes away under the saver.
 start_saver
 kill -9 "$XVFB_PID"
-if ends_within 2; then
-    [ "$EXIT_STATUS" = 1 ] && pass "a lost display ends it with status 1" || fail "a lost display: status $EXIT_STATUS"
+if expect_end 2 1 "a lost display ends it with status 1"; then
     grep -q "lost the connection" "$WORK/saver.out" && pass "and says so on standard error" || fail "no message: $(cat "$WORK/saver.out" | grep -v '^tick' | head -3)"
-else
-    fail "it kept running without its display"
-    stop_saver
 fi
 XVFB_PID=""
 finish

@@ -6,25 +6,24 @@
 source "$(dirname "$0")/lib.sh"
 start_display
 setxkbmap -layout us,ru || { fail "setxkbmap cannot set the layouts"; finish; exit 1; }
-xkey="python3 $(dirname "$0")/xkey.py"
 
 start_saver
-$xkey group 1
+$X11 group 1
 # Keys by their keycode: the server's layout decides what they type.
 for key in a s q; do
-    $xkey "$(keycode_of "$key")"
+    $X11 keys "$(keycode_of "$key")"
     sleep "$(scaled 0.15)"
     running && pass "the $key key on the Russian layout keeps it running" || { fail "the $key key on the Russian layout ended the saver"; break; }
 done
-$xkey "$(keycode_of x)"
+$X11 keys "$(keycode_of x)"
 if ends_within 1; then pass "the x key on the Russian layout ends it"; else fail "the x key on the Russian layout did not end it"; stop_saver; fi
 
 # The layouts changed while the saver runs: it keeps reading keys.
-$xkey group 0
+$X11 group 0
 start_saver
 setxkbmap -layout ru,us
 sleep "$(scaled 0.2)"
-$xkey "$(keycode_of Cyrillic_ef)"
+$X11 keys "$(keycode_of Cyrillic_ef)"
 sleep "$(scaled 0.15)"
 running && pass "A keeps it running after the layouts changed under it" || fail "A ended the saver after the layouts changed under it"
 press_key Escape

@@ -44,6 +44,22 @@ case "$LAUNCH" in
 esac
 scaled() { awk -v s="$1" -v f="$SLOWDOWN" 'BEGIN { printf "%.3f", s * f }'; }
 
+# Runs the command every 50 ms until it succeeds or $1 seconds, scaled, have
+# passed; it always runs at least once. Every wait of the scenarios is this one.
+wait_until() {
+    local limit_ns deadline
+    # %.0f, not %d: some awks cap %d at 2^31 - 1, which is only 2.1 s here.
+    limit_ns=$(awk -v s="$1" -v f="$SLOWDOWN" 'BEGIN { printf "%.0f", s * f * 1000000000 }')
+    deadline=$(($(date +%s%N) + limit_ns))
+    shift
+    until "$@"; do
+        [ "$(date +%s%N)" -gt "$deadline" ] && return 1
+        sleep 0.05
+    done
+}
+
+X11="python3 $(dirname "${BASH_SOURCE[0]}")/x11.py"
+
 
 # Starts a private X server on a free display number and points DISPLAY at it.
 start_display() {
@@ -51,10 +67,7 @@ start_display() {
     rm -f "$ready"
     Xvfb -displayfd 3 -screen 0 "${SCREEN:-1280x1024x24}" -nolisten tcp -noreset 3>"$ready" 2>"$WORK/xvfb.log" &
     XVFB_PID=$!
-    for _ in $(seq 100); do
-        [ -s "$ready" ] && break
-        sleep 0.05
-    done
+    wait_until 5 test -s "$ready"
     export DISPLAY=":$(head -n 1 "$ready")"
     case "$LAUNCH" in
     *wine-run.sh*)
@@ -95,18 +108,17 @@ monitors_changed() {
 start_wine_helper() {
     ${LAUNCH%% *} notepad >/dev/null 2>&1 &
     HELPER_PID=$!
-    for _ in $(seq 200); do
-        HELPER_WINDOW=$(xdotool search --name "Notepad" 2>/dev/null | head -n 1)
-        [ -n "$HELPER_WINDOW" ] && return 0
-        sleep 0.1
-    done
-    echo "the Wine helper window did not appear"
+    wait_until 20 helper_window_shows || echo "the Wine helper window did not appear"
+}
+helper_window_shows() {
+    HELPER_WINDOW=$(xdotool search --name "Notepad" 2>/dev/null | head -n 1)
+    [ -n "$HELPER_WINDOW" ]
 }
 
 # Keypad keys read as digits only with Num Lock on. (-noreset keeps the
 # keyboard state when the last client goes.)
 numlock_on() {
-    python3 "$(dirname "${BASH_SOURCE[0]}")/xkey.py" numlock-on
+    $X11 numlock-on
     if [ -n "${HELPER_WINDOW:-}" ]; then
         xdotool windowfocus --sync "$HELPER_WINDOW" key shift 2>/dev/null
     fi
@@ -125,50 +137,45 @@ launch() {
 }
 
 running() { [ -n "$SAVER_PID" ] && kill -0 "$SAVER_PID" 2>/dev/null; }
+not() { ! "$@"; }
 
-# Waits up to $2 seconds for the saver to end; its status goes to EXIT_STATUS.
+# Waits up to $1 seconds for the saver to end; its status goes to EXIT_STATUS.
 ends_within() {
-    local limit_ns deadline
-    # %.0f, not %d: some awks cap %d at 2^31 - 1, which is only 2.1 s here.
-    limit_ns=$(awk -v s="$1" -v f="$SLOWDOWN" 'BEGIN { printf "%.0f", s * f * 1000000000 }')
-    deadline=$(($(date +%s%N) + limit_ns))
-    while running; do
-        [ "$(date +%s%N)" -gt "$deadline" ] && return 1
-        sleep 0.02
-    done
+    wait_until "$1" not running || return 1
     wait "$SAVER_PID"
     EXIT_STATUS=$?
     SAVER_PID=""
     return 0
 }
 
+# Passes the check named by the remaining words when the saver ends within $1
+# seconds with status $2, fails it otherwise (stopping a saver that runs on).
+# Returns whether it ended, so that checks of its output can follow.
+expect_end() {
+    local limit=$1 status=$2
+    shift 2
+    if ! ends_within "$limit"; then
+        fail "$*: it kept running"
+        stop_saver
+        return 1
+    fi
+    [ "$EXIT_STATUS" = "$status" ] && pass "$*" || fail "$*: status $EXIT_STATUS"
+}
+
 # Whether a top-level window with exactly this title exists.
 has_window() { xwininfo -root -children 2>/dev/null | grep -q "\"$1\""; }
 
-window_within() {
-    local tries=$(awk -v s="$2" -v f="$SLOWDOWN" 'BEGIN { printf "%.0f", s * f * 20 }')
-    for _ in $(seq "$tries"); do
-        has_window "$1" && return 0
-        sleep 0.05
-    done
-    return 1
-}
+window_within() { wait_until "$2" has_window "$1"; }
 
 screenshot() { import -window root -depth 8 "png:$1"; }
 
-# Finds the whole logo on the screen, trying for up to 6 s (the box may be
-# partly off the screen for a while); sets BOX_X and BOX_Y.
-locate_box() {
-    local shot="$WORK/locate.png"
-    local tries=$(awk -v f="$SLOWDOWN" 'BEGIN { printf "%.0f", 60 * f }')
-    for _ in $(seq "$tries"); do
-        screenshot "$shot"
-        if read -r BOX_X BOX_Y < <("$FRAMECHECK" find-logo "$shot" 2>/dev/null); then
-            return 0
-        fi
-        sleep 0.1
-    done
-    return 1
+# Finds the whole logo on the screen, trying for up to 15 s (the box may be
+# partly off the screen for a while); sets BOX_X and BOX_Y from the
+# screenshot $WORK/locate.png.
+locate_box() { wait_until 15 logo_shows; }
+logo_shows() {
+    screenshot "$WORK/locate.png"
+    read -r BOX_X BOX_Y < <("$FRAMECHECK" find-logo "$WORK/locate.png" 2>/dev/null)
 }
 
 # Pauses only where the saver runs under an emulator, whose input handling
@@ -205,7 +212,7 @@ stop_saver() {
 # the server's Num Lock state decides what they mean.
 press_key() {
     case "$1" in
-    KP_*) python3 "$(dirname "${BASH_SOURCE[0]}")/xkey.py" "$(keycode_of "$1")" ;;
+    KP_*) $X11 keys "$(keycode_of "$1")" ;;
     *) xdotool key "$1" ;;
     esac
 }

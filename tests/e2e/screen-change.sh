@@ -15,14 +15,7 @@ set_mode() { xrandr --output screen --mode "$1"; }
 set_mode 1280x1024q
 
 saver_geometry() { xwininfo -root -children | grep '"Screen saver"' | grep -o '[0-9]*x[0-9]*+[-0-9]*+[-0-9]*' | head -n 1; }
-geometry_within() { # expected geometry, seconds
-    local tries=$(awk -v s="$2" 'BEGIN { printf "%d", s * 20 }')
-    for _ in $(seq "$tries"); do
-        [ "$(saver_geometry)" = "$1" ] && return 0
-        sleep 0.05
-    done
-    return 1
-}
+geometry_is() { [ "$(saver_geometry)" = "$1" ]; }
 
 # Wine hears of a size change made outside it only after a while, and a
 # pointer that the smaller screen pushes inside it can reach the saver first,
@@ -32,7 +25,7 @@ start_saver
 [ "$(saver_geometry)" = 1280x1024+0+0 ] && pass "the window covers the screen of 1280x1024" || fail "window at $(saver_geometry)"
 
 set_mode 1600x1200
-if geometry_within 1600x1200+0+0 2; then pass "the screen grew: the window covers 1600x1200"; else fail "after growing, window at $(saver_geometry)"; fi
+if wait_until 2 geometry_is 1600x1200+0+0; then pass "the screen grew: the window covers 1600x1200"; else fail "after growing, window at $(saver_geometry)"; fi
 sleep 0.3
 screenshot "$WORK/grown.png"
 if read -r x y < <("$FRAMECHECK" find-logo "$WORK/grown.png" 2>/dev/null); then
@@ -44,7 +37,7 @@ else
 fi
 
 set_mode 800x600q
-if geometry_within 800x600+0+0 2; then pass "the screen shrank: the window covers 800x600"; else fail "after shrinking, window at $(saver_geometry)"; fi
+if wait_until 2 geometry_is 800x600+0+0; then pass "the screen shrank: the window covers 800x600"; else fail "after shrinking, window at $(saver_geometry)"; fi
 # Faster, so that one pass across the small screen takes a few seconds.
 for _ in 1 2 3 4 5 6 7 8; do press_key Up; done
 # The screenshots are of the 800x600 screen: a logo found whole is in view

@@ -5,19 +5,14 @@
 # its timeout while the logo still plays.
 source "$(dirname "$0")/lib.sh"
 start_display
-client="python3 $(dirname "$0")/xclient.py"
 timeout=3
 xset s "$timeout" "$timeout"
 
 # Waits up to $2 seconds for the server's saver state to be $1.
-state_within() {
-    local deadline=$(($(date +%s%N) + $(awk -v s="$2" 'BEGIN { printf "%.0f", s * 1000000000 }')))
-    while :; do
-        STATE=$($client saver-state)
-        [ "$STATE" = "$1" ] && return 0
-        [ "$(date +%s%N)" -gt "$deadline" ] && return 1
-        sleep 0.05
-    done
+state_within() { wait_until "$2" state_is "$1"; }
+state_is() {
+    STATE=$($X11 saver-state)
+    [ "$STATE" = "$1" ]
 }
 
 state_within on $((timeout + 2)) && pass "the server's saver is on before the start" || fail "the server's saver is $STATE before the start"

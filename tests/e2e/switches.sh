@@ -19,12 +19,7 @@ has_window "Screen saver" && fail "the saver window appeared after OK" || pass "
 for arguments in "/p 1234" "/c:1234" "/s:1" "/c 5" "/S\ " ""; do
     eval "words=($arguments)"
     launch "${words[@]}"
-    if ends_within 3; then
-        [ "$EXIT_STATUS" = 0 ] && pass "'$arguments' ends at once" || fail "'$arguments' ended with status $EXIT_STATUS"
-    else
-        fail "'$arguments' kept running"
-        stop_saver
-    fi
+    expect_end 3 0 "'$arguments' ends at once"
     has_window "Screen saver" && fail "'$arguments' opened the saver window" || true
 done
 

@@ -66,10 +66,7 @@ start_xscreensaver() {
         env -i HOME="$XS_HOME" DISPLAY="$DISPLAY" PATH=/usr/bin:/bin LANG=C.UTF-8 \
         xscreensaver -no-splash -verbose >"$XS_HOME/log" 2>&1 &
     XS_PID=$!
-    for _ in $(seq 100); do
-        grep -q "running in process" "$XS_HOME/log" && return 0
-        sleep 0.05
-    done
+    wait_until 5 grep -q "running in process" "$XS_HOME/log" && return 0
     fail "xscreensaver did not start: $(tail -5 "$XS_HOME/log")"
     finish
     exit 1
@@ -86,30 +83,17 @@ module_pids() { module_launches | cut -d' ' -f1; }
 # Waits up to $2 seconds until the log shows $1 starts of the module in
 # all; the newest $3 of them go into LAUNCHES.
 wait_for_launches() {
-    local tries=$(awk -v s="$2" 'BEGIN { printf "%d", s * 20 }')
-    for _ in $(seq "$tries"); do
-        if [ "$(module_launches | wc -l)" -ge "$1" ]; then
-            LAUNCHES=$(module_launches | tail -n "$3")
-            return 0
-        fi
-        sleep 0.05
-    done
-    return 1
+    wait_until "$2" launched "$1" || return 1
+    LAUNCHES=$(module_launches | tail -n "$3")
 }
+launched() { [ "$(module_launches | wc -l)" -ge "$1" ]; }
 
 # A process that has ended, whether or not its parent has reaped it yet.
 is_gone() {
     [ ! -e "/proc/$1" ] || [ "$(awk '{ print $3 }' "/proc/$1/stat" 2>/dev/null)" = Z ]
 }
 
-gone_within() {
-    local pid=$1 tries=$(awk -v s="$2" 'BEGIN { printf "%d", s * 50 }')
-    for _ in $(seq "$tries"); do
-        is_gone "$pid" && return 0
-        sleep 0.02
-    done
-    return 1
-}
+gone_within() { wait_until "$2" is_gone "$1"; }
 
 parent_of() { awk '{ print $4 }' "/proc/$1/stat" 2>/dev/null; }
 # The program's name as started (the kernel's short name stops at 15 characters).
@@ -124,18 +108,16 @@ modules_left() {
 }
 
 # Finds the logo in a screenshot of window $1, trying until $2 seconds have
-# passed since $3 (date +%s%N); sets BOX_X, BOX_Y, COLUMNS (how many of the
-# logo's columns show: a box that scrolls out over one edge comes back over
-# the other, and the module has no keys to put it back) and SHOT.
+# passed since $3 (date +%s%N; default now); sets BOX_X, BOX_Y, COLUMNS (how
+# many of the logo's columns show: a box that scrolls out over one edge comes
+# back over the other, and the module has no keys to put it back) and SHOT.
 logo_in_window() {
-    local window=$1 deadline=$(($3 + $(awk -v s="$2" 'BEGIN { printf "%d", s * 1000000000 }')))
-    SHOT="$WORK/window-$window.png"
-    while :; do
-        import -window "$window" -depth 8 "png:$SHOT" 2>/dev/null
-        if read -r BOX_X BOX_Y COLUMNS < <("$FRAMECHECK" find-logo-part "$SHOT" 2>/dev/null); then
-            return 0
-        fi
-        [ "$(date +%s%N)" -gt "$deadline" ] && return 1
-        sleep 0.1
-    done
+    local left
+    left=$(awk -v s="$2" -v since="${3:-$(date +%s%N)}" -v now="$(date +%s%N)" 'BEGIN { printf "%.3f", s - (now - since) / 1e9 }')
+    SHOT="$WORK/window-$1.png"
+    wait_until "$left" logo_part_shows "$1"
+}
+logo_part_shows() {
+    import -window "$1" -depth 8 "png:$SHOT" 2>/dev/null
+    read -r BOX_X BOX_Y COLUMNS < <("$FRAMECHECK" find-logo-part "$SHOT" 2>/dev/null)
 }

@@ -47,13 +47,13 @@ tr '\0' '\n' <"/proc/$pid/environ" | grep -qx "XSCREENSAVER_WINDOW=$window" && p
 # The logo and the clock move (at the slowest start speeds the logo needs a few seconds for a pixel).
 if [ -n "$first_x" ]; then
     moved="" ticked=""
-    for _ in $(seq 40); do
-        sleep 0.2
-        logo_in_window "$window" 0 "$(date +%s%N)" || continue
+    moved_and_ticked() {
+        logo_in_window "$window" 0 || return 1
         { [ "$BOX_X" != "$first_x" ] || [ "$BOX_Y" != "$first_y" ]; } && moved="$first_x,$first_y -> $BOX_X,$BOX_Y"
         [ "$("$FRAMECHECK" label "$SHOT" "$BOX_X" "$BOX_Y" | cut -d' ' -f1)" != "${first_label%% *}" ] && ticked=yes
-        [ -n "$moved" ] && [ -n "$ticked" ] && break
-    done
+        [ -n "$moved" ] && [ -n "$ticked" ]
+    }
+    wait_until 12 moved_and_ticked
     [ -n "$moved" ] && pass "the logo moves ($moved)" || fail "the logo did not move from $first_x,$first_y"
     [ -n "$ticked" ] && pass "the clock runs" || fail "the clock label did not change"
 fi
@@ -69,7 +69,7 @@ left=$(modules_left)
 xs_command -activate
 if wait_for_launches 2 3 1; then
     read -r pid window <<<"$LAUNCHES"
-    logo_in_window "$window" 3 "$(date +%s%N)" || fail "no logo after the second activation"
+    logo_in_window "$window" 3 || fail "no logo after the second activation"
     # xscreensaver ignores input for a moment after an activation by command.
     sleep 3
     xdotool key x
@@ -88,7 +88,7 @@ setpriv --reuid="$XS_USER" --regid=nogroup --clear-groups \
     xscreensaver-settings >"$XS_HOME/settings.log" 2>&1 &
 settings=$!
 preview="" preview_window=""
-for _ in $(seq 150); do
+preview_runs() {
     for child in $(pgrep -f "^$MODULE .*--window-id" 2>/dev/null); do
         command=$(tr '\0' ' ' <"/proc/$child/cmdline" 2>/dev/null)
         case "$command" in
@@ -99,12 +99,12 @@ for _ in $(seq 150); do
             ;;
         esac
     done
-    [ -n "$preview" ] && break
-    sleep 0.1
-done
+    [ -n "$preview" ]
+}
+wait_until 15 preview_runs
 if [ -n "$preview" ]; then
     pass "xscreensaver-settings previews it: $(tr '\0' ' ' <"/proc/$preview/cmdline")"
-    if logo_in_window "$preview_window" 5 "$(date +%s%N)"; then
+    if logo_in_window "$preview_window" 5; then
         pass "the logo shows in the preview pane ($(xwininfo -id "$preview_window" | awk '/Width:/ { w = $2 } /Height:/ { h = $2 } END { print w "x" h }'))"
     else
         fail "no logo in the preview pane $preview_window"
@@ -116,13 +116,8 @@ fi
 dialog=$(xwininfo -root -children | awk '/"XScreenSaver: / { print $1; exit }')
 title=$(xwininfo -id "$dialog" 2>/dev/null | sed -n 's/.*"\(XScreenSaver: .*\)"$/\1/p')
 [ "$title" = "XScreenSaver: Quilvenmoor Settings" ] && pass "the settings dialog calls it Quilvenmoor ($title)" || fail "the settings dialog's title: '$title'"
-coproc CLOSER { python3 "$(dirname "$0")/xwindow.py" 1 1; }
-read -r _ <&"${CLOSER[0]}"
-echo "close $dialog" >&"${CLOSER[1]}"
-read -r _ <&"${CLOSER[0]}"
-echo quit >&"${CLOSER[1]}"
-for _ in $(seq 50); do kill -0 "$settings" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$settings" 2>/dev/null; then
+$X11 close "$dialog"
+if ! wait_until 5 not kill -0 "$settings" 2>/dev/null; then
     fail "the settings dialog did not close"
     kill "$settings" 2>/dev/null
 fi

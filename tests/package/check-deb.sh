@@ -3,15 +3,16 @@
 # Depends computed from the binaries, manual pages that render cleanly, the
 # settings file xscreensaver reads, and lintian (errors fail; warnings are
 # listed).
-# Usage: check-deb.sh PACKAGE_FOLDER
+# Usage: check-deb.sh PACKAGE_FOLDER VERSION
 set -u
 folder=$1
+version=$2
 PASSED=0
 FAILED=0
 pass() { PASSED=$((PASSED + 1)); echo "ok: $*"; }
 fail() { FAILED=$((FAILED + 1)); echo "FAILED: $*"; }
 
-deb=$(ls "$folder"/quilvenmoor_1.41_*.deb 2>/dev/null | head -n 1)
+deb=$(ls "$folder"/quilvenmoor_${version}_*.deb 2>/dev/null | head -n 1)
 if [ -z "$deb" ]; then
     echo "FAILED: no package in $folder"
     exit 1
@@ -20,7 +21,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 [ "$(dpkg-deb -f "$deb" Package)" = quilvenmoor ] && pass "package name" || fail "package name $(dpkg-deb -f "$deb" Package)"
-[ "$(dpkg-deb -f "$deb" Version)" = 1.41 ] && pass "version 1.41" || fail "version $(dpkg-deb -f "$deb" Version)"
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] && pass "version $version" || fail "version $(dpkg-deb -f "$deb" Version)"
 depends=$(dpkg-deb -f "$deb" Depends)
 case "$depends" in
 *libx11-6*libc6* | *libc6*libx11-6*) pass "Depends names the libraries the binaries use: $depends" ;;
@@ -61,7 +62,11 @@ dpkg-deb -x "$deb" "$work/root"
 for program in usr/bin/quilvenmoor usr/libexec/xscreensaver/quilvenmoor-module; do
     if [ ! -f "$work/root/$program" ] || file "$work/root/$program" | grep -q "not stripped"; then fail "$program is missing or not stripped"; else pass "$program is stripped"; fi
 done
+# The newest changelog entry is this version's: a release without its entry is caught here.
+top=$(zcat "$work/root/usr/share/doc/quilvenmoor/changelog.gz" | head -n 1)
+case "$top" in "quilvenmoor ($version) "*) pass "the changelog starts with $version" ;; *) fail "the changelog starts: $top" ;; esac
 for page in quilvenmoor quilvenmoor-module; do
+    grep -q "\"Quilvenmoor $version\"" <(zcat "$work/root/usr/share/man/man6/$page.6.gz") && pass "$page.6 names version $version" || fail "$page.6 does not name version $version"
     gz="$work/root/usr/share/man/man6/$page.6.gz"
     # gzip -9n: no name flag, no time stamp, and "best compression" in the header.
     if [ "$(od -An -tx1 -j3 -N6 "$gz" | tr -d ' \n')" = 000000000002 ]; then pass "$page.6.gz is gzip -9n"; else fail "$page.6.gz header $(od -An -tx1 -N10 "$gz")"; fi
@@ -69,7 +74,7 @@ for page in quilvenmoor quilvenmoor-module; do
     [ -z "$warnings" ] && pass "man page $page renders without warnings" || fail "man page $page: $warnings"
 done
 # xscreensaver's settings dialog lists the module by the label in its settings file.
-python3 - "$work/root/usr/share/xscreensaver/config/quilvenmoor-module.xml" <<'PYTHON' && pass "the settings file names the module, its label and --root" || fail "the settings file"
+python3 - "$work/root/usr/share/xscreensaver/config/quilvenmoor-module.xml" "$version" <<'PYTHON' && pass "the settings file names the module, its label, --root and the version" || fail "the settings file"
 import sys, xml.etree.ElementTree as tree
 root = tree.parse(sys.argv[1]).getroot()
 assert root.tag == "screensaver", root.tag
@@ -78,6 +83,7 @@ assert root.get("_label") == "Quilvenmoor", root.get("_label")
 assert [c.get("arg") for c in root.iter("command")] == ["--root"]
 description = root.findtext("_description").strip()
 assert len(description.split()) > 20
+assert "Quilvenmoor " + sys.argv[2] + "." in description
 # The settings dialog is as wide as the first paragraph: one short sentence keeps its usual width.
 first_paragraph = " ".join(description.split("\n\n")[0].split())
 assert len(first_paragraph) < 100, first_paragraph
