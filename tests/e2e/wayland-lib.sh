@@ -233,5 +233,9 @@ start_wayland_saver() {
 # busy machine); ends the scenario if it never does.
 start_saver_shown() {
     start_wayland_saver "$@"
-    locate_box || locate_box || { cat "$WORK/saver.out"; abort "the saver's logo did not show${SHOT_OUTPUT:+ on $SHOT_OUTPUT}"; }
+    locate_box || locate_box || {
+        cat "$WORK/saver.out"
+        running || echo "(the saver has ended)"
+        abort "the saver's logo did not show${SHOT_OUTPUT:+ on $SHOT_OUTPUT}"
+    }
 }
