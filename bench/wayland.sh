@@ -51,7 +51,7 @@ stop_saver
 
 # sway tells its children which X display it runs Xwayland on.
 sway_command exec "env > $WORK/session.env"
-wait_for 5 test -s "$WORK/session.env"
+wait_until 5 test -s "$WORK/session.env"
 display=$(sed -n 's/^DISPLAY=//p' "$WORK/session.env")
 session_set DISPLAY="$display" QUILVENMOOR_PLATFORM=x11
 start_saver_shown

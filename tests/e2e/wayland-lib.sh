@@ -68,18 +68,6 @@ stop_process() {
     printf -v "${1}_PID" %s ""
 }
 
-# Polls a command every 50 ms for up to $1 (scaled) seconds.
-wait_for() {
-    local tries
-    tries=$(awk -v s="$1" -v f="$SLOWDOWN" 'BEGIN { printf "%.0f", s * f * 20 }')
-    shift
-    for _ in $(seq "$tries"); do
-        "$@" && return 0
-        sleep 0.05
-    done
-    return 1
-}
-
 # Gives up on the whole scenario.
 abort() {
     fail "$*"
@@ -128,7 +116,7 @@ await_compositor() {
         WAYLAND_SOCKET=$(ls "$RUNTIME"/wayland-[0-9] 2>/dev/null)
         [ -S "$SWAYSOCK_PATH" ] && [ -S "$WAYLAND_SOCKET" ]
     }
-    wait_for 10 listening || { cat "$WORK/$1.log"; abort "$1 did not start"; }
+    wait_until 10 listening || { cat "$WORK/$1.log"; abort "$1 did not start"; }
     session_set WAYLAND_DISPLAY="${WAYLAND_SOCKET##*/}" SWAYSOCK="$SWAYSOCK_PATH"
 }
 
@@ -152,7 +140,7 @@ start_pointer() {
     spawn pointer sh -c 'exec "$0" <"$1" >"$2"' "$POINTER" "$WORK/pointer.in" "$WORK/pointer.out"
     exec {POINTER_FD}>"$WORK/pointer.in"
     POINTER_REPLIES=1
-    wait_for 5 grep -q ready "$WORK/pointer.out" || abort "the virtual pointer did not start"
+    wait_until 5 grep -q ready "$WORK/pointer.out" || abort "the virtual pointer did not start"
 }
 
 # pointer move X Y | by DX DY | click: returns once the compositor has it.
@@ -170,7 +158,7 @@ pointer() {
     *) echo "$*" >&"$POINTER_FD" ;;
     esac
     POINTER_REPLIES=$((POINTER_REPLIES + 1))
-    wait_for 5 test "$(wc -l <"$WORK/pointer.out")" -ge "$POINTER_REPLIES"
+    wait_until 5 test "$(wc -l <"$WORK/pointer.out")" -ge "$POINTER_REPLIES"
 }
 LAYOUT_WIDTH=1280
 LAYOUT_HEIGHT=800
@@ -198,7 +186,7 @@ start_application() {
     : >"$WORK/typed"
     chown --reference="$WORK" "$WORK/typed"
     spawn foot foot --app-id=underneath --fullscreen sh -c 'stty -icanon -echo && exec cat >>"$0"' "$WORK/typed" >"$WORK/foot.log" 2>&1
-    wait_for 10 has_application || abort "the application did not start"
+    wait_until 10 has_application || abort "the application did not start"
 }
 
 has_application() { as_user swaymsg -t get_tree | grep -q '"app_id": "underneath"'; }
@@ -229,11 +217,10 @@ start_wayland_saver() {
     SAVER_PID=$!
 }
 
-# Starts the saver and waits until its logo shows (for up to 12 s, for a
-# busy machine); ends the scenario if it never does.
+# Starts the saver and waits until its logo shows; ends the scenario if it never does.
 start_saver_shown() {
     start_wayland_saver "$@"
-    locate_box || locate_box || {
+    locate_box || {
         cat "$WORK/saver.out"
         running || echo "(the saver has ended)"
         abort "the saver's logo did not show${SHOT_OUTPUT:+ on $SHOT_OUTPUT}"

@@ -18,10 +18,10 @@ all_black() {
 
 SHOT_OUTPUT=HEADLESS-1 start_saver_shown
 pass "the logo plays on the first output"
-wait_for 2 all_black HEADLESS-2 && pass "the second output is a black cover" || fail "the second output is not all black"
+wait_until 2 all_black HEADLESS-2 && pass "the second output is a black cover" || fail "the second output is not all black"
 sway_command create_output
 sway_command output HEADLESS-3 resolution 800x600 position 0 800
-wait_for 2 all_black HEADLESS-3 && pass "an output that appears is covered at once" || fail "a new output stayed uncovered"
+wait_until 2 all_black HEADLESS-3 && pass "an output that appears is covered at once" || fail "a new output stayed uncovered"
 stop_saver
 stop_process pointer
 stop_process sway
