@@ -2,8 +2,9 @@
 # The saver natively on a headless sway, over a fullscreen application that
 # records every key it gets: it covers everything, keeps every key from the
 # application (also after the compositor switches workspaces), hides the
-# pointer, and ends on a dismissing key, a pointer move, a click, SIGTERM or
-# the compositor's going away, each with its own status.
+# pointer, ignores a key held as it starts, and ends on a dismissing key, a
+# pointer move, a click, SIGTERM or the compositor's going away, each with
+# its own status.
 source "$(dirname "$0")/wayland-lib.sh"
 start_sway
 start_application
@@ -37,10 +38,17 @@ expect_end 1 0 "a dismissing key ends it with status 0"
 press_key z
 wait_until 2 grep -q z "$WORK/typed" && pass "the application gets keys again" || fail "the application got no key afterwards"
 
+# A key already held down as the saver starts is no press, nor is its release.
+spawn typing wtype -s 300 -P x -s 2500 -p x
+wait_until 2 grep -q x "$WORK/typed"
+start_saver_shown
+wait "$typing_PID"
+running && pass "a key held as it starts, and its release, keep it running" || fail "a key held as it started ended it"
+
 # Where the saver has seen the pointer arrive, its first move is a real one;
 # where it has not, the first move is where it arrives. Either way the
 # second move is real.
-start_saver_shown
+running || start_saver_shown
 wait_until 6 pointer_hidden_on_bare_screen
 pointer by 12 -8
 pointer by 12 -8
