@@ -95,13 +95,42 @@ start_sway() {
 
 # Starts a second sway as a client of the running one, with two outputs
 # (WL-1 and WL-2), each a window of the outer sway; the session moves to it.
+# Returns once the outer sway has tiled both windows and each output has
+# taken its window's size: until then WL-1 alone fills the outer screen, and
+# a saver started in that moment begins on an area that shrinks under it.
 start_nested_sway() {
     local outer=$WAYLAND_SOCKET
+    OUTER_SESSION=("${SESSION[@]}")
     printf '%s\n' "output WL-1 resolution 640x700" "output WL-2 resolution 640x700" >"$WORK/nested.conf"
     session_set SWAYSOCK WAYLAND_DISPLAY
     new_runtime
     spawn nested env WAYLAND_DISPLAY="$outer" WLR_BACKENDS=wayland WLR_WL_OUTPUTS=2 WLR_RENDERER=pixman sway -c "$WORK/nested.conf" 2>"$WORK/nested.log"
     await_compositor nested
+    wait_until 10 nested_outputs_settled || abort "the nested sway's outputs did not take their windows' sizes"
+}
+
+# Whether both outputs of the nested sway are active at the size of their
+# window in the outer one ("WL-1 636x750" and so on, the same on both sides).
+nested_outputs_settled() {
+    local windows outputs
+    windows=$(SESSION=("${OUTER_SESSION[@]}") && as_user swaymsg -t get_tree -r | python3 -c '
+import json, sys
+def walk(node):
+    yield node
+    for child in node.get("nodes", []) + node.get("floating_nodes", []):
+        yield from walk(child)
+for node in walk(json.load(sys.stdin)):
+    name = node.get("name") or ""
+    if node.get("type") == "con" and name.startswith("wlroots - "):
+        print(name[len("wlroots - "):], "%dx%d" % (node["window_rect"]["width"], node["window_rect"]["height"]))
+' | sort)
+    outputs=$(as_user swaymsg -t get_outputs -r | python3 -c '
+import json, sys
+for output in json.load(sys.stdin):
+    if output["active"]:
+        print(output["name"], "%dx%d" % (output["current_mode"]["width"], output["current_mode"]["height"]))
+' | sort)
+    [ "$(wc -l <<<"$windows")" = 2 ] && [ "$windows" = "$outputs" ]
 }
 
 # Waits for the sway started as NAME to listen (each compositor has a

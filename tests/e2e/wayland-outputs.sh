@@ -39,11 +39,10 @@ stop_process sway
 # A sway nested in the headless one has two outputs, each a window of the
 # outer sway; closing a window unplugs that output of the inner one.
 start_sway
-outer=("${SESSION[@]}")
 start_nested_sway
 SHOT_OUTPUT=WL-1 start_saver_shown
 pass "in the nested sway the logo plays on WL-1"
-(SESSION=("${outer[@]}") && sway_command '[title="wlroots - WL-1"] kill')
+(SESSION=("${OUTER_SESSION[@]}") && sway_command '[title="wlroots - WL-1"] kill')
 SHOT_OUTPUT=WL-2 locate_box && running && [ "$(stray_pixels)" = 0 ] &&
     pass "with WL-1 unplugged the logo plays on WL-2" || fail "with WL-1 unplugged the logo did not move to WL-2 ($(head -1 "$WORK/saver.out"))"
 stop_saver
