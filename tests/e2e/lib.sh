@@ -169,10 +169,12 @@ window_within() { wait_until "$2" has_window "$1"; }
 
 screenshot() { import -window root -depth 8 "png:$1"; }
 
-# Finds the whole logo on the screen, trying for up to 15 s (the box may be
-# partly off the screen for a while); sets BOX_X and BOX_Y from the
-# screenshot $WORK/locate.png.
-locate_box() { wait_until 15 logo_shows; }
+# Finds the whole logo on the screen; sets BOX_X and BOX_Y from the
+# screenshot $WORK/locate.png. A scroll-mode box that has just left the
+# screen travels one more box width out of sight before it comes round
+# again, which at a slow random speed takes tens of seconds: the wait covers
+# that, and ends as soon as the logo shows.
+locate_box() { wait_until 40 logo_shows; }
 logo_shows() {
     screenshot "$WORK/locate.png"
     read -r BOX_X BOX_Y < <("$FRAMECHECK" find-logo "$WORK/locate.png" 2>/dev/null)
