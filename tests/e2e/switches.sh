@@ -8,9 +8,18 @@ start_display
 launch /c
 if window_within "S C R E E N   S A V E R" 10; then pass "/c shows the information box"; else fail "/c showed no box"; fi
 has_window "Screen saver" && fail "the saver window appeared" || pass "no saver window with the box"
+# A box that has just appeared can miss a key: Wine activates it a moment
+# after mapping it, and under load that moment is late. Return is pressed
+# again while the program runs on, three times at most.
+return_ends_it() {
+    for _ in 1 2 3; do
+        xdotool key Return
+        ends_within 1 && return 0
+    done
+    return 1
+}
 emulation_pause 0.2
-xdotool key Return
-if ends_within 3; then pass "OK ends the program (status $EXIT_STATUS)"; else fail "the program did not end after OK"; stop_saver; fi
+if return_ends_it; then pass "OK ends the program (status $EXIT_STATUS)"; else fail "the program did not end after OK"; stop_saver; fi
 has_window "Screen saver" && fail "the saver window appeared after OK" || pass "no saver window after OK"
 
 # Each entry is one command line; words are separate arguments, as the
