@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # On a non-Latin layout the letter keys steer the saver as on a Latin one:
 # with the layouts us and ru and the Russian one active, the keys A, S and Q
-# (which type Cyrillic letters there) keep it running; another letter key
-# still ends it.
+# (which type Cyrillic letters there) keep it running, as they do on a
+# Russian layout alone; another letter key still ends it.
 source "$(dirname "$0")/lib.sh"
 start_display
 setxkbmap -layout us,ru || { fail "setxkbmap cannot set the layouts"; finish; exit 1; }
@@ -28,4 +28,19 @@ sleep "$(scaled 0.15)"
 running && pass "A keeps it running after the layouts changed under it" || fail "A ended the saver after the layouts changed under it"
 press_key Escape
 if ends_within 1; then pass "Escape ends it"; else fail "Escape did not end it"; stop_saver; fi
+
+# A Russian layout alone has no Latin group: a letter key counts as the
+# letter a US keyboard has in its place.
+setxkbmap -layout us
+declare -A place
+for key in a s q x; do place[$key]=$(keycode_of "$key"); done
+setxkbmap -layout ru
+start_saver
+for key in a s q; do
+    $X11 keys "${place[$key]}"
+    sleep "$(scaled 0.15)"
+    running && pass "the $key key on a Russian layout alone keeps it running" || { fail "the $key key on a Russian layout alone ended the saver"; break; }
+done
+$X11 keys "${place[x]}"
+if ends_within 1; then pass "the x key on a Russian layout alone ends it"; else fail "the x key on a Russian layout alone did not end it"; stop_saver; fi
 finish

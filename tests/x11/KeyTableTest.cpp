@@ -93,4 +93,31 @@ TEST(KeyTable, LettersOnANonLatinLayoutCountAsTheLetterOfTheFirstLatinGroup)
     EXPECT_EQ(virtual_key_for(XK_Cyrillic_ef, ru_only), VirtualKey::Unknown);
 }
 
+TEST(KeyTable, WithoutALatinGroupALetterKeyCountsAsTheUSLetterAtItsPlace)
+{
+    // XKB keycodes of the evdev kind: the kernel's key number plus 8.
+    constexpr unsigned int key_1 = 10, key_0 = 19, key_q = 24, key_p = 33, key_a = 38, key_l = 46, key_z = 52, key_m = 58;
+    std::array<unsigned long, 1> const ru_only { XK_Cyrillic_ef };
+    EXPECT_EQ(virtual_key_for(XK_Cyrillic_ef, ru_only, key_a), VirtualKey::A);
+    EXPECT_EQ(virtual_key_for(XK_Cyrillic_shorti, {}, key_q), VirtualKey::Q);
+    EXPECT_EQ(virtual_key_for(XK_Cyrillic_ze, {}, key_p), letter_key('P'));
+    EXPECT_EQ(virtual_key_for(XK_Cyrillic_de, {}, key_l), letter_key('L'));
+    EXPECT_EQ(virtual_key_for(XK_Cyrillic_ya, {}, key_z), VirtualKey::Z);
+    EXPECT_EQ(virtual_key_for(XK_Cyrillic_softsign, {}, key_m), letter_key('M'));
+    EXPECT_EQ(virtual_key_for(XK_exclam, {}, key_1), digit_key(1));
+    EXPECT_EQ(virtual_key_for(XK_parenright, {}, key_0), digit_key(0));
+
+    // A Latin group still comes before the place (a layout that moves
+    // letters keeps them), and so does an active Latin letter.
+    std::array<unsigned long, 2> const ru_azerty { XK_Cyrillic_ef, XK_q };
+    EXPECT_EQ(virtual_key_for(XK_Cyrillic_ef, ru_azerty, key_a), VirtualKey::Q);
+    EXPECT_EQ(virtual_key_for(XK_w, {}, key_z), letter_key('W'));
+    // Keys beside the rows and outside the main block have no letter there.
+    EXPECT_EQ(virtual_key_for(XK_Cyrillic_ha, {}, key_p + 1), VirtualKey::Unknown);
+    EXPECT_EQ(virtual_key_for(XK_Cyrillic_zhe, {}, key_l + 1), VirtualKey::Unknown);
+    EXPECT_EQ(virtual_key_for(XK_Cyrillic_be, {}, key_m + 1), VirtualKey::Unknown);
+    EXPECT_EQ(virtual_key_for(XK_Cyrillic_io, {}, key_1 - 2), VirtualKey::Unknown);
+    EXPECT_EQ(virtual_key_for(XK_Escape, {}, 9), VirtualKey::Escape);
+}
+
 }

@@ -198,7 +198,7 @@ void EventLoop::deliver_key(std::uint32_t key)
     // A key pressed before any keymap arrived still ends the saver, as an
     // unknown key does everywhere.
     std::vector<unsigned long> const by_layout = m_keymap.level_one_keysyms(key);
-    VirtualKey const virtual_key = x11::virtual_key_for(m_keymap.keysym(key), by_layout);
+    VirtualKey const virtual_key = x11::virtual_key_for(m_keymap.keysym(key), by_layout, Keymap::xkb_keycode(key));
     std::int64_t const now = x11::monotonic_milliseconds();
     // A diagnostic for watching presses and their repeats from outside.
     if (m_trace_ticks)

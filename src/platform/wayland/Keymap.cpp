@@ -8,13 +8,6 @@
 
 namespace qm::wayland {
 
-namespace {
-
-// Evdev codes are eight below the keymap's.
-constexpr std::uint32_t evdev_offset = 8;
-
-}
-
 Keymap::Keymap()
     : m_context(xkb_context_new(XKB_CONTEXT_NO_FLAGS))
 {
@@ -60,7 +53,7 @@ void Keymap::set_modifiers(std::uint32_t depressed, std::uint32_t latched, std::
 
 std::uint32_t Keymap::keysym(std::uint32_t key) const
 {
-    return m_state ? xkb_state_key_get_one_sym(m_state, key + evdev_offset) : XKB_KEY_NoSymbol;
+    return m_state ? xkb_state_key_get_one_sym(m_state, xkb_keycode(key)) : XKB_KEY_NoSymbol;
 }
 
 std::vector<unsigned long> Keymap::level_one_keysyms(std::uint32_t key) const
@@ -68,15 +61,15 @@ std::vector<unsigned long> Keymap::level_one_keysyms(std::uint32_t key) const
     std::vector<unsigned long> keysyms;
     if (!m_keymap)
         return keysyms;
-    xkb_layout_index_t const layouts = xkb_keymap_num_layouts_for_key(m_keymap, key + evdev_offset);
+    xkb_layout_index_t const layouts = xkb_keymap_num_layouts_for_key(m_keymap, xkb_keycode(key));
     for (xkb_layout_index_t layout = 0; layout < layouts; ++layout) {
         xkb_keysym_t const* symbols = nullptr;
-        int const count = xkb_keymap_key_get_syms_by_level(m_keymap, key + evdev_offset, layout, 0, &symbols);
+        int const count = xkb_keymap_key_get_syms_by_level(m_keymap, xkb_keycode(key), layout, 0, &symbols);
         keysyms.push_back(count > 0 ? symbols[0] : XKB_KEY_NoSymbol);
     }
     return keysyms;
 }
 
-bool Keymap::repeats(std::uint32_t key) const { return m_keymap && xkb_keymap_key_repeats(m_keymap, key + evdev_offset); }
+bool Keymap::repeats(std::uint32_t key) const { return m_keymap && xkb_keymap_key_repeats(m_keymap, xkb_keycode(key)); }
 
 }

@@ -32,6 +32,8 @@ public:
     // keymap, in layout order, as the key table reads a letter key on a
     // layout without Latin letters.
     std::vector<unsigned long> level_one_keysyms(std::uint32_t key) const;
+    // The keymap's own number for a key: evdev codes are eight below it.
+    static constexpr std::uint32_t xkb_keycode(std::uint32_t key) { return key + 8; }
 
 private:
     xkb_context* m_context { nullptr };

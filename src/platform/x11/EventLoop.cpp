@@ -135,7 +135,7 @@ bool EventLoop::handle(XEvent& event)
         if (keysym == NoSymbol)
             keysym = XLookupKeysym(&event.xkey, 0);
         LevelOneKeysyms const by_group = level_one_keysyms(event.xkey);
-        VirtualKey const key = virtual_key_for(keysym, std::span(by_group.keysyms.data(), by_group.count));
+        VirtualKey const key = virtual_key_for(keysym, std::span(by_group.keysyms.data(), by_group.count), event.xkey.keycode);
         deliver_at(now, [&](ClockReading clock) { m_saver.key_down(key, clock); });
         return true;
     }

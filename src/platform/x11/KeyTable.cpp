@@ -3,6 +3,9 @@
 #include <X11/X.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
+#include <string_view>
+
 namespace qm::x11 {
 
 namespace {
@@ -42,17 +45,36 @@ bool is_latin_letter_or_digit(unsigned long keysym)
     return (keysym >= XK_a && keysym <= XK_z) || (keysym >= XK_A && keysym <= XK_Z) || (keysym >= XK_0 && keysym <= XK_9);
 }
 
+// The letter or digit a US keyboard has on an XKB keycode of the evdev kind
+// (the kernel's key number plus 8), or NoSymbol.
+unsigned long us_keysym_at(unsigned int keycode)
+{
+    // Each row of the main block, from the kernel's number of its first key.
+    struct Row {
+        unsigned int first;
+        char const* keys;
+    };
+    constexpr unsigned int evdev_offset = 8;
+    constexpr Row rows[] = { { 2, "1234567890" }, { 16, "qwertyuiop" }, { 30, "asdfghjkl" }, { 44, "zxcvbnm" } };
+    for (Row const& row : rows) {
+        std::string_view const keys(row.keys);
+        unsigned int const first = row.first + evdev_offset;
+        if (keycode >= first && keycode < first + keys.size())
+            return static_cast<unsigned long>(keys[keycode - first]);
+    }
+    return NoSymbol;
 }
 
-VirtualKey virtual_key_for(unsigned long keysym, std::span<unsigned long const> level_one_keysyms_by_group)
+}
+
+VirtualKey virtual_key_for(unsigned long keysym, std::span<unsigned long const> level_one_keysyms_by_group, unsigned int keycode)
 {
     if (!is_latin_letter_or_digit(keysym)) {
-        for (unsigned long const level_one : level_one_keysyms_by_group) {
-            if (is_latin_letter_or_digit(level_one)) {
-                keysym = level_one;
-                break;
-            }
-        }
+        auto const latin = std::ranges::find_if(level_one_keysyms_by_group, is_latin_letter_or_digit);
+        if (latin != level_one_keysyms_by_group.end())
+            keysym = *latin;
+        else if (unsigned long const at_place = us_keysym_at(keycode); at_place != NoSymbol)
+            keysym = at_place;
     }
     if (keysym >= XK_a && keysym <= XK_z)
         return letter_key(static_cast<char>('a' + (keysym - XK_a)));

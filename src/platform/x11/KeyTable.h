@@ -16,8 +16,11 @@ namespace qm::x11 {
 // here: when `keysym`, the symbol of the active layout, is not a Latin
 // letter or digit, the key counts as the first Latin letter or digit among
 // `level_one_keysyms_by_group`, the symbols this key has at its first level
-// in each group (layout) of the keymap, in group order.
-VirtualKey virtual_key_for(unsigned long keysym, std::span<unsigned long const> level_one_keysyms_by_group = {});
+// in each group (layout) of the keymap, in group order. A keymap with no
+// Latin group at all (a Russian layout alone) falls back on the key's place:
+// `keycode`, an XKB keycode of the evdev kind that X servers and Wayland
+// compositors use, counts as the letter or digit a US keyboard has there.
+VirtualKey virtual_key_for(unsigned long keysym, std::span<unsigned long const> level_one_keysyms_by_group = {}, unsigned int keycode = 0);
 
 // The mouse button of an X button number; none for the wheel and the
 // buttons beyond it, which are no clicks.
