@@ -43,7 +43,10 @@ start_nested_sway
 SHOT_OUTPUT=WL-1 start_saver_shown
 pass "in the nested sway the logo plays on WL-1"
 (SESSION=("${OUTER_SESSION[@]}") && sway_command '[title="wlroots - WL-1"] kill')
-SHOT_OUTPUT=WL-2 locate_box && running && [ "$(stray_pixels)" = 0 ] &&
-    pass "with WL-1 unplugged the logo plays on WL-2" || fail "with WL-1 unplugged the logo did not move to WL-2 ($(head -1 "$WORK/saver.out"))"
+# The logo shows on WL-2 with nothing else lit there; a frame caught while
+# the compositor hands the play area over is looked at again.
+logo_alone_on_wl2() { SHOT_OUTPUT=WL-2 logo_shows && [ "$(stray_pixels)" = 0 ]; }
+wait_until 40 logo_alone_on_wl2 && running && pass "with WL-1 unplugged the logo plays on WL-2" ||
+    fail "with WL-1 unplugged the logo did not move to WL-2 alone ($(running && echo "still running, $(stray_pixels) stray pixels" || head -1 "$WORK/saver.out"))"
 stop_saver
 finish
