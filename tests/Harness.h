@@ -39,7 +39,7 @@ public:
     // Advances the clock, delivering every tick that falls due; returns how many ran.
     int wait(std::int64_t milliseconds)
     {
-        return deliver_due_ticks(m_host, saver, m_host.now() + milliseconds, ClockKind::Virtual, [&](std::int64_t) { return now(); }, [&](TimerId id) {
+        return deliver_due_ticks(m_host, saver, m_host.now() + milliseconds, ClockKind::Virtual, [&] { return now(); }, [&](TimerId id) {
             ticks_delivered.push_back(id);
             return true;
         });

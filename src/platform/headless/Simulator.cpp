@@ -195,7 +195,7 @@ void Simulator::start(std::string arguments)
 
 void Simulator::wait(std::int64_t milliseconds)
 {
-    deliver_due_ticks(m_host, *m_saver, m_host.now() + milliseconds, ClockKind::Virtual, [&](std::int64_t) { return clock(); }, [&](TimerId id) {
+    deliver_due_ticks(m_host, *m_saver, m_host.now() + milliseconds, ClockKind::Virtual, [&] { return clock(); }, [&](TimerId id) {
         char const* name = id == TimerId::Scroll ? "tick scroll" : id == TimerId::Bounce ? "tick bounce" : "tick banner";
         return finish_event(name);
     });

@@ -25,8 +25,8 @@ void on_keymap(void* data, wl_keyboard*, std::uint32_t format, std::int32_t desc
         close(descriptor);
 }
 // Keys already held when the keyboard arrives are no presses (see KeyRepeat).
-void on_keyboard_enter(void* data, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) { loop_of(data).keyboard_entered(); }
-void on_keyboard_leave(void* data, wl_keyboard*, std::uint32_t, wl_surface*) { loop_of(data).keyboard_entered(); }
+void on_keyboard_enter(void* data, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) { loop_of(data).stop_repeating(); }
+void on_keyboard_leave(void* data, wl_keyboard*, std::uint32_t, wl_surface*) { loop_of(data).stop_repeating(); }
 void on_key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t key, std::uint32_t state)
 {
     loop_of(data).key(key, state == WL_KEYBOARD_KEY_STATE_PRESSED);
@@ -138,12 +138,7 @@ void EventLoop::follow_play_size()
 void EventLoop::deliver_due()
 {
     std::int64_t const now = x11::monotonic_milliseconds();
-    deliver_due_ticks(m_host, m_saver, now, ClockKind::Real, [](std::int64_t) { return x11::wall_clock(); }, [&](TimerId id) {
-        // A diagnostic for measuring the tick rhythm from outside.
-        if (m_trace_ticks)
-            std::fprintf(stderr, "tick %d %lld\n", static_cast<int>(id), static_cast<long long>(now));
-        return true;
-    });
+    deliver_due_ticks(m_host, m_saver, now, x11::wall_clock, m_trace_ticks ? TickTrace::On : TickTrace::Off);
     if (auto const key = m_repeat.take_due(now); key && m_saver.running())
         deliver_key(*key);
 }
@@ -203,8 +198,14 @@ void EventLoop::deliver_key(std::uint32_t key)
     // A diagnostic for watching presses and their repeats from outside.
     if (m_trace_ticks)
         std::fprintf(stderr, "key %d %lld\n", code_of(virtual_key), static_cast<long long>(now));
+    deliver_at(now, [&](ClockReading clock) { m_saver.key_down(virtual_key, clock); });
+}
+
+template<typename Deliver>
+void EventLoop::deliver_at(std::int64_t now, Deliver&& deliver)
+{
     m_host.set_now(now);
-    m_saver.key_down(virtual_key, x11::wall_clock());
+    deliver(x11::wall_clock());
 }
 
 void EventLoop::pointer_entered(std::uint32_t serial, wl_surface* surface, double x, double y)
@@ -221,8 +222,7 @@ void EventLoop::pointer_moved(double x, double y)
     auto const position = m_host.play_position(m_pointer_surface, x, y);
     if (!position || !m_saver.running())
         return;
-    m_host.set_now(x11::monotonic_milliseconds());
-    m_saver.mouse_move(position->first, position->second, x11::wall_clock());
+    deliver_at(x11::monotonic_milliseconds(), [&](ClockReading clock) { m_saver.mouse_move(position->first, position->second, clock); });
     m_last_pointer = position;
 }
 
@@ -237,8 +237,7 @@ void EventLoop::button(std::uint32_t button, bool pressed)
                                                                   : std::nullopt;
     if (!clicked)
         return;
-    m_host.set_now(x11::monotonic_milliseconds());
-    m_saver.mouse_down(*clicked, m_last_pointer->first, m_last_pointer->second, x11::wall_clock());
+    deliver_at(x11::monotonic_milliseconds(), [&](ClockReading clock) { m_saver.mouse_down(*clicked, m_last_pointer->first, m_last_pointer->second, clock); });
 }
 
 }

@@ -44,7 +44,8 @@ public:
     void seat_capabilities(std::uint32_t capabilities);
     Keymap& keymap() { return m_keymap; }
     void key(std::uint32_t key, bool pressed);
-    void keyboard_entered() { m_repeat.reset(); }
+    // The keyboard arrived or went elsewhere: no key held before counts.
+    void stop_repeating() { m_repeat.reset(); }
     void repeat_info(int rate, int delay) { m_repeat.set_rate(rate, delay); }
     void pointer_entered(std::uint32_t serial, wl_surface*, double x, double y);
     void pointer_moved(double x, double y);
@@ -52,6 +53,10 @@ public:
 
 private:
     void dispatch();
+    // Hands an input event to the saver with the host's time at `now` and
+    // the clock reading of this moment.
+    template<typename Deliver>
+    void deliver_at(std::int64_t now, Deliver&&);
     void deliver_key(std::uint32_t key);
     void deliver_due();
     void follow_play_size();

@@ -38,7 +38,7 @@ void EventLoop::run()
 
         follow_display_if_changed();
         watch_foreground();
-        deliver_due_ticks(m_host, m_saver, monotonic_milliseconds(), ClockKind::Real, [](std::int64_t) { return wall_clock(); });
+        deliver_due_ticks(m_host, m_saver, monotonic_milliseconds(), wall_clock);
     }
 }
 

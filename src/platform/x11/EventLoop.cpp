@@ -105,12 +105,7 @@ EventLoop::Outcome EventLoop::run()
 void EventLoop::deliver_due_ticks()
 {
     std::int64_t const now = monotonic_milliseconds();
-    qm::deliver_due_ticks(m_host, m_saver, now, ClockKind::Real, [](std::int64_t) { return wall_clock(); }, [&](TimerId id) {
-        // A diagnostic for measuring the tick rhythm from outside.
-        if (m_trace_ticks)
-            std::fprintf(stderr, "tick %d %lld\n", static_cast<int>(id), static_cast<long long>(now));
-        return true;
-    });
+    qm::deliver_due_ticks(m_host, m_saver, now, wall_clock, m_trace_ticks ? TickTrace::On : TickTrace::Off);
 }
 
 template<typename Deliver>
