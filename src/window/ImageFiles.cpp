@@ -27,7 +27,7 @@ Image decode_bitmap(std::span<std::uint8_t const> bytes)
     auto const height = static_cast<int>(read_u32(bytes, 22));
     auto const bits = bytes[28] | bytes[29] << 8;
     auto const compression = read_u32(bytes, 30);
-    std::size_t const row_bytes = (static_cast<std::size_t>(width) + 3) / 4 * 4;
+    std::size_t const row_bytes = padded_row_bytes(static_cast<std::size_t>(width), 8);
     if (bits != 8 || compression != 0 || width <= 0 || height <= 0 || offset + row_bytes * height > bytes.size() || 54 + 256 * 4 > offset)
         throw std::invalid_argument("not an uncompressed 8-bit bitmap");
     Image image(width, height);
