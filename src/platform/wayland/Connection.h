@@ -43,6 +43,10 @@ struct Output {
     int transform { 0 };
     bool described { false }; // the first `done` has arrived
     class Connection* connection { nullptr };
+
+    // The mode as the output shows it: a transform of 90 or 270 degrees
+    // turns it on its side.
+    ScreenSize oriented_mode() const { return transform % 2 == 1 ? ScreenSize { mode.height, mode.width } : mode; }
 };
 
 // What happened to an output; the connection reports it after the change.

@@ -24,7 +24,7 @@ struct WaylandHost::Surface {
     ScreenSize logical; // as the compositor configured it
     bool configured { false };
     bool closed { false };
-    bool again { false }; // made anew after the compositor closed the first
+    CoverAttempt attempt { CoverAttempt::First };
     std::unique_ptr<FramePainter> painter; // while the logo plays here
     std::unique_ptr<ShmBuffer> black; // the cover, or the background under the subsurfaces
 
@@ -89,10 +89,7 @@ ScreenSize WaylandHost::screen_size() const
         return physical_size(*surface);
     auto const name = m_order.playing();
     Output const* output = name ? m_connection->output(*name) : nullptr;
-    if (!output)
-        return {};
-    bool const sideways = output->transform % 2 == 1;
-    return sideways ? ScreenSize { output->mode.height, output->mode.width } : output->mode;
+    return output ? output->oriented_mode() : ScreenSize {};
 }
 
 ScreenSize WaylandHost::play_size() const
@@ -107,7 +104,7 @@ ScreenSize WaylandHost::physical_size(Surface const& surface) const
     Output const* output = m_connection->output(surface.output_name);
     if (!output)
         return surface.logical;
-    ScreenSize mode = output->transform % 2 == 1 ? ScreenSize { output->mode.height, output->mode.width } : output->mode;
+    ScreenSize const mode = output->oriented_mode();
     // Without the viewporter a buffer can only be a whole multiple of the surface.
     if (!m_connection->viewporter() || mode.width <= 0 || mode.height <= 0)
         return { surface.logical.width * output->scale, surface.logical.height * output->scale };
@@ -135,13 +132,13 @@ void WaylandHost::show_window()
         throw CompositorError("the Wayland compositor did not show the saver's surface");
 }
 
-void WaylandHost::cover(Output& output, bool again)
+void WaylandHost::cover(Output& output, CoverAttempt attempt)
 {
     if (surface_for(output.name))
         return;
     auto surface = std::make_unique<Surface>();
     surface->host = this;
-    surface->again = again;
+    surface->attempt = attempt;
     surface->output_name = output.name;
     surface->surface = wl_compositor_create_surface(m_connection->compositor());
     surface->layer = zwlr_layer_shell_v1_get_layer_surface(m_connection->layer_shell(), surface->surface, output.output,
@@ -246,7 +243,7 @@ void WaylandHost::settle()
             continue;
         // A surface closed twice on an output that stays leaves that output
         // bare: a saver that shows only in part must end.
-        if (surface->again) {
+        if (surface->attempt == CoverAttempt::Again) {
             m_failure = "the Wayland compositor closed the saver's surface";
             return;
         }
@@ -255,7 +252,7 @@ void WaylandHost::settle()
     for (std::uint32_t name : reopen) {
         uncover(name);
         if (Output* output = m_connection->output(name))
-            cover(*output, true);
+            cover(*output, CoverAttempt::Again);
     }
 }
 

@@ -63,7 +63,13 @@ public:
 
 private:
     void output_changed(Output&, OutputChange);
-    void cover(Output&, bool again = false);
+    // A surface made anew after the compositor closed the first one on its
+    // output is the last try there.
+    enum class CoverAttempt {
+        First,
+        Again,
+    };
+    void cover(Output&, CoverAttempt = CoverAttempt::First);
     void uncover(std::uint32_t output_name);
     Surface* surface_for(std::uint32_t output_name) const;
     Surface* playing_surface() const;
