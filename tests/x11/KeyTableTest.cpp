@@ -9,6 +9,11 @@
 
 namespace qm::x11 {
 
+struct Pair {
+    unsigned long keysym;
+    VirtualKey key;
+};
+
 TEST(KeyTable, LettersDigitsKeypadAndFunctionKeys)
 {
     for (char letter = 'a'; letter <= 'z'; ++letter) {
@@ -22,10 +27,6 @@ TEST(KeyTable, LettersDigitsKeypadAndFunctionKeys)
     }
     EXPECT_EQ(virtual_key_for(XK_KP_1), VirtualKey::Numpad1);
     // The same keys with Num Lock off are the keys printed beside the digits.
-    struct Pair {
-        unsigned long keysym;
-        VirtualKey key;
-    };
     for (Pair const pair : { Pair { XK_KP_End, VirtualKey::End }, Pair { XK_KP_Down, VirtualKey::Down }, Pair { XK_KP_Begin, VirtualKey::Clear },
              Pair { XK_KP_Insert, VirtualKey::Insert }, Pair { XK_KP_Delete, VirtualKey::Delete } })
         EXPECT_EQ(virtual_key_for(pair.keysym), pair.key) << pair.keysym;
@@ -37,10 +38,6 @@ TEST(KeyTable, LettersDigitsKeypadAndFunctionKeys)
 
 TEST(KeyTable, NamedKeysAndKeysWithoutACode)
 {
-    struct Pair {
-        unsigned long keysym;
-        VirtualKey key;
-    };
     // The command keys, both Enter keys, and keys whose code other keys share.
     for (Pair const pair : { Pair { XK_space, VirtualKey::Space }, Pair { XK_Return, VirtualKey::Return }, Pair { XK_KP_Enter, VirtualKey::Return },
              Pair { XK_Left, VirtualKey::Left }, Pair { XK_Up, VirtualKey::Up }, Pair { XK_Right, VirtualKey::Right }, Pair { XK_Down, VirtualKey::Down },

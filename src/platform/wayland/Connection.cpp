@@ -65,10 +65,6 @@ Proxy* bind(wl_registry* registry, std::uint32_t name, wl_interface const& inter
     return static_cast<Proxy*>(wl_registry_bind(registry, name, &interface, std::min(offered, wanted)));
 }
 
-}
-
-namespace {
-
 void on_axis(void*, wl_pointer*, std::uint32_t, std::uint32_t, wl_fixed_t) { }
 void on_frame(void*, wl_pointer*) { }
 void on_axis_source(void*, wl_pointer*, std::uint32_t) { }
