@@ -60,7 +60,7 @@ unsigned long us_keysym_at(unsigned int keycode)
         std::string_view const keys(row.keys);
         unsigned int const first = row.first + evdev_offset;
         if (keycode >= first && keycode < first + keys.size())
-            return static_cast<unsigned long>(keys[keycode - first]);
+            return static_cast<unsigned long>(keys[keycode - first]); // Latin keysyms are their ASCII codes
     }
     return NoSymbol;
 }
