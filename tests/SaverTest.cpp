@@ -192,3 +192,35 @@ TEST(Banner, ALateTickAtMidnightStillNamesTheLoadDay)
 }
 
 }
+
+namespace qm::test {
+
+// A loop that woke for nobody to see batches its ticks; after the batch the
+// saver must be where a run that woke for every tick on time has it, with the
+// speed-up clock read at each tick's own time, across midnight too.
+TEST(UnseenBatch, EndsWhereARunThatWokeForEveryTickIsAndWakesOnceASecond)
+{
+    ClockReading const before_midnight({ 2001, 3, 4 }, milliseconds_per_day - 5'000);
+    Harness seen({ 1024, 768 }, before_midnight);
+    Harness unseen({ 1024, 768 }, before_midnight);
+    for (Harness* harness : { &seen, &unseen }) {
+        harness->start();
+        harness->key(VirtualKey::Q); // bounce mode
+        harness->key(VirtualKey::Space); // the speed-up, which reads the clock
+    }
+    seen.wait(12'345);
+
+    std::int64_t const now = unseen.host().now() + 12'345;
+    EXPECT_EQ(next_tick_wake(unseen.host().scheduler(), Visibility::Unseen, now - 400), now + 600);
+    EXPECT_EQ(next_tick_wake(unseen.host().scheduler(), Visibility::Seen, now - 400), unseen.host().scheduler().next_due());
+    int const delivered = deliver_due_ticks_in_batch(unseen.host(), unseen.saver, now, unseen.now().advanced_by(12'345));
+
+    EXPECT_EQ(delivered, static_cast<int>(seen.ticks_delivered.size()));
+    EXPECT_EQ(unseen.host().now(), seen.host().now());
+    EXPECT_EQ(unseen.form().picScreenSaver.Left(), seen.form().picScreenSaver.Left());
+    EXPECT_EQ(unseen.form().picScreenSaver.Top(), seen.form().picScreenSaver.Top());
+    EXPECT_EQ(unseen.form().Label1.Caption(), seen.form().Label1.Caption());
+    EXPECT_EQ(unseen.global().Heading, seen.global().Heading);
+}
+
+}

@@ -3,8 +3,10 @@
 #include "platform/TimedHost.h"
 #include "start/Saver.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 
 namespace qm {
 
@@ -61,6 +63,46 @@ int deliver_due_ticks(TimedHost& host, Saver& saver, std::int64_t now, Reading&&
             std::fprintf(stderr, "tick %d %lld\n", static_cast<int>(id), static_cast<long long>(now));
         return true;
     });
+}
+
+// Whether anybody can see the saver: the monitor is on and its window or
+// surface is shown. While nobody can, a desktop loop draws nothing and wakes
+// for its ticks at most once a second.
+enum class Visibility {
+    Seen,
+    Unseen,
+};
+
+// The longest a loop sleeps between two batches of ticks while unseen.
+constexpr std::int64_t unseen_wake_interval = 1000;
+
+// When a desktop loop next wakes for its ticks: at the next due tick while
+// the saver is seen; while it is unseen, not before `unseen_wake_interval`
+// after `last_wake`, the time it last woke for ticks. Nothing when no timer
+// runs.
+inline std::optional<std::int64_t> next_tick_wake(TickScheduler const& scheduler, Visibility visibility, std::int64_t last_wake)
+{
+    auto const due = scheduler.next_due();
+    if (!due || visibility == Visibility::Seen)
+        return due;
+    return std::max(*due, last_wake + unseen_wake_interval);
+}
+
+// Delivers every tick due by `now` at its own due time, as a loop that had
+// woken for each on time would have, rather than one late tick at `now`: the
+// batch of an unseen period, after which the motion is exactly where a run
+// that drew every frame would have it. `reading_now` is the wall clock at
+// `now`; each tick is handed it set back to the tick's due time. The trace
+// gives each tick's due time and the time the batch ran.
+inline int deliver_due_ticks_in_batch(TimedHost& host, Saver& saver, std::int64_t now, ClockReading reading_now, TickTrace trace = TickTrace::Off)
+{
+    return deliver_due_ticks(
+        host, saver, now, ClockKind::Virtual, [&] { return reading_now.advanced_by(host.now() - now); },
+        [&](TimerId id) {
+            if (trace == TickTrace::On)
+                std::fprintf(stderr, "tick %d %lld batch %lld\n", static_cast<int>(id), static_cast<long long>(host.now()), static_cast<long long>(now));
+            return true;
+        });
 }
 
 }
