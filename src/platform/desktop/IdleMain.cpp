@@ -8,7 +8,7 @@
 #include "platform/desktop/idle/InhibitorBook.h"
 #include "platform/desktop/idle/SourceChoice.h"
 #include "platform/x11/IdleSource.h"
-#include "platform/x11/Process.h"
+#include "platform/posix/Process.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -34,17 +34,9 @@ constexpr char const* program_name = "quilvenmoor-idle";
 
 void say_error(std::string const& text) { std::fprintf(stderr, "%s: %s\n", program_name, text.c_str()); }
 
-// Writes the text on standard output; a write that fails (a full disk, a
-// closed pipe) is an error of its own, not a silent success.
-int print_checked(std::string const& text)
-{
-    std::fputs(text.c_str(), stdout);
-    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
-        say_error(std::string("cannot write to standard output: ") + std::strerror(errno));
-        return 1;
-    }
-    return 0;
-}
+// Every answer on standard output: one that cannot be written (a full disk,
+// a closed pipe) ends with status 1 and a message, never as a success.
+int print_checked(std::string const& text) { return posix::answer_on_standard_output(program_name, text); }
 
 std::string this_program()
 {
@@ -60,33 +52,33 @@ std::string entry_path() { return idle::autostart_path(std::getenv("XDG_CONFIG_H
 // and the end of a quiet wait that the rules ask for.
 class Watcher final : public desktop::BusListener {
 public:
-    Watcher(double minutes, std::unique_ptr<x11::IdleSource> source, x11::TerminationSignals const& signals, desktop::WatcherControl& control)
+    Watcher(double minutes, std::unique_ptr<x11::IdleSource> source, posix::TerminationSignals const& signals, desktop::WatcherControl& control)
         : m_minutes(minutes)
         , m_source(std::move(source))
         , m_signals(signals)
         , m_control(control)
-        , m_watch(idle::minutes_to_milliseconds(minutes), x11::monotonic_milliseconds())
+        , m_watch(idle::minutes_to_milliseconds(minutes), posix::monotonic_milliseconds())
     {
         std::string problem;
         m_bus = desktop::SessionBus::open(m_book, *this, problem);
         if (!m_bus)
             m_bus_problem = problem;
         if (m_source->idle_now())
-            m_watch.user_idle(x11::monotonic_milliseconds());
+            m_watch.user_idle(posix::monotonic_milliseconds());
         refresh_holds();
     }
 
     int run();
 
     void inhibitors_changed() override { refresh_holds(); }
-    void activity_simulated() override { m_watch.simulate_activity(x11::monotonic_milliseconds()); }
+    void activity_simulated() override { m_watch.simulate_activity(posix::monotonic_milliseconds()); }
     bool saver_active() const override { return m_saver.running(); }
     void locked_changed() override { refresh_holds(); }
 
 private:
     void refresh_holds()
     {
-        std::int64_t const now = x11::monotonic_milliseconds();
+        std::int64_t const now = posix::monotonic_milliseconds();
         m_watch.set_inhibited(!m_book.empty() || (m_bus && m_bus->desktop_inhibited()), now);
         m_watch.set_locked(m_bus && m_bus->locked(), now);
     }
@@ -98,7 +90,7 @@ private:
 
     double m_minutes;
     std::unique_ptr<x11::IdleSource> m_source;
-    x11::TerminationSignals const& m_signals;
+    posix::TerminationSignals const& m_signals;
     desktop::WatcherControl& m_control;
     idle::InhibitorBook m_book;
     std::unique_ptr<desktop::SessionBus> m_bus;
@@ -129,7 +121,7 @@ void Watcher::saver_ended()
     bool const failed = result->ending == desktop::SaverProcess::Ending::Failure;
     if (failed)
         say_error("the saver ended with " + result->description + "; it runs again after the next input");
-    m_watch.saver_ended(failed ? IdleWatch::Ending::Failure : IdleWatch::Ending::Normal, x11::monotonic_milliseconds());
+    m_watch.saver_ended(failed ? IdleWatch::Ending::Failure : IdleWatch::Ending::Normal, posix::monotonic_milliseconds());
     if (m_bus)
         m_bus->announce_active(false);
 }
@@ -174,7 +166,7 @@ int Watcher::end(int status)
 int Watcher::run()
 {
     for (;;) {
-        std::int64_t now = x11::monotonic_milliseconds();
+        std::int64_t now = posix::monotonic_milliseconds();
         if (m_watch.should_start(now))
             start_saver(now);
         if (m_watch.state() == IdleWatch::State::Stopped) {
@@ -217,7 +209,7 @@ int Watcher::run()
         }
         if (m_signals.requested())
             return end(0);
-        now = x11::monotonic_milliseconds();
+        now = posix::monotonic_milliseconds();
         if (descriptors[1].revents || m_source->has_queued_events()) {
             for (auto event : m_source->dispatch()) {
                 switch (event) {
@@ -248,7 +240,7 @@ int Watcher::run()
 
 int watch(IdleOptions const& options)
 {
-    x11::TerminationSignals const signals;
+    posix::TerminationSignals const signals;
     desktop::WatcherControl control(desktop::watcher_session_name());
     if (control.another_runs()) {
         std::printf("%s: a watcher already runs in this session\n", program_name);
@@ -406,7 +398,7 @@ int disable()
 
 int main(int argc, char** argv)
 {
-    x11::ensure_standard_descriptors();
+    posix::ensure_standard_descriptors();
     std::vector<std::string_view> arguments(argv + std::min(argc, 1), argv + argc);
     IdleOptions const options = idle::parse_idle_options(arguments);
     switch (options.action) {

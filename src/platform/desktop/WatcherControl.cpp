@@ -1,5 +1,7 @@
 #include "platform/desktop/WatcherControl.h"
 
+#include "platform/desktop/FrontEndChoice.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
@@ -56,23 +58,20 @@ bool write_all(int descriptor, std::string const& text)
 
 std::string WatcherControl::address_name(std::string const& session)
 {
+    // Named as posix::InstanceLock names its claims, with the watcher's own
+    // program name, so the watcher and the saver never share one.
     return "quilvenmoor-idle-" + std::to_string(getuid()) + "-" + session;
 }
 
 std::string watcher_session_name()
 {
-    char const* wayland = std::getenv("WAYLAND_DISPLAY");
-    char const* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (wayland && *wayland) {
-        if (wayland[0] == '/')
-            return std::string("wayland:") + wayland;
-        return std::string("wayland:") + (runtime ? runtime : "") + "/" + wayland;
-    }
-    std::string display = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
-    // The screen number does not matter: ":0" and ":0.0" are the same display.
-    if (auto const dot = display.rfind('.'); dot != std::string::npos && dot > display.rfind(':'))
-        display.erase(dot);
-    return display;
+    // The session as the saver names it for its own one-copy lock.
+    char const* wayland_display = std::getenv("WAYLAND_DISPLAY");
+    char const* x_display = std::getenv("DISPLAY");
+    std::string const socket = wayland_socket_path(wayland_display, std::getenv("XDG_RUNTIME_DIR"));
+    struct stat status {};
+    bool const wayland_session = (wayland_display && *wayland_display) || (!socket.empty() && stat(socket.c_str(), &status) == 0 && S_ISSOCK(status.st_mode));
+    return session_name(wayland_session ? socket : std::string(), x_display ? x_display : "");
 }
 
 WatcherControl::WatcherControl(std::string const& session)

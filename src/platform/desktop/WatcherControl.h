@@ -46,8 +46,9 @@ private:
     bool m_another_runs { false };
 };
 
-// The session's name as the watcher's door uses it: the Wayland socket in a
-// Wayland session, else the X display without its screen number.
+// The session's name as the watcher's door uses it, the same as the saver's
+// lock: the Wayland socket in a Wayland session, else the X display without
+// its screen number.
 std::string watcher_session_name();
 
 }
