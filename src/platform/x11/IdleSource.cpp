@@ -72,6 +72,16 @@ struct IdleSource::State {
         return XSyncCreateAlarm(display, mask, &attributes);
     }
 
+    // Input after idleness matters, input during activity does not: the
+    // active alarm sends events only while the user is idle, so typing does
+    // not wake the watcher at every key.
+    void report_activity(bool report)
+    {
+        XSyncAlarmAttributes attributes {};
+        attributes.events = report ? True : False;
+        XSyncChangeAlarm(display, active_alarm, XSyncCAEvents, &attributes);
+    }
+
     std::int64_t idle_milliseconds()
     {
         XSyncValue value;
@@ -122,6 +132,7 @@ std::unique_ptr<IdleSource> IdleSource::open(std::int64_t wait_milliseconds, std
     // reset of the server's saver makes it do.
     state->idle_alarm = state->make_alarm(XSyncPositiveTransition, wait_milliseconds);
     state->active_alarm = state->make_alarm(XSyncNegativeTransition, 1);
+    state->report_activity(state->idle_milliseconds() >= wait_milliseconds);
     XFlush(state->display);
     return std::unique_ptr<IdleSource>(new IdleSource(std::move(state)));
 }
@@ -153,11 +164,21 @@ std::vector<IdleSource::Event> IdleSource::dispatch()
         if (event.type != m_state->sync_event_base + XSyncAlarmNotify)
             continue;
         auto const& alarm = reinterpret_cast<XSyncAlarmNotifyEvent const&>(event);
-        if (alarm.alarm == m_state->idle_alarm)
+        if (alarm.alarm == m_state->idle_alarm) {
             events.push_back(Event::Idle);
-        else if (alarm.alarm == m_state->active_alarm)
+            m_state->report_activity(true);
+            // Input between the idle alarm and that change sent no event;
+            // the counter shows it.
+            if (m_state->idle_milliseconds() < m_state->wait) {
+                events.push_back(Event::Active);
+                m_state->report_activity(false);
+            }
+        } else if (alarm.alarm == m_state->active_alarm && alarm.state != XSyncAlarmDestroyed) {
             events.push_back(Event::Active);
+            m_state->report_activity(false);
+        }
     }
+    XFlush(display);
     return events;
 }
 
