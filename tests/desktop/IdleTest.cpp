@@ -285,4 +285,5 @@ TEST(SourceChoice, X11SessionsUseTheServerElseMutter)
     EXPECT_FALSE(choose_idle_source(offer));
     EXPECT_NE(no_idle_source_message(offer).find("IDLETIME"), std::string::npos);
     EXPECT_NE(no_idle_source_message(SessionOffer {}).find("DISPLAY"), std::string::npos);
+    EXPECT_NE(no_idle_source_message(SessionOffer {}).find("WAYLAND_DISPLAY"), std::string::npos);
 }

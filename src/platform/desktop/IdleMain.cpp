@@ -251,9 +251,17 @@ int watch(IdleOptions const& options)
         return 1;
     }
     idle::SessionOffer offer;
+    offer.wayland_session = desktop::in_wayland_session();
+    if (offer.wayland_session) {
+        // Xwayland's idle time misses every native client's input: the X
+        // server is no source here, and the compositor's are not read yet.
+        say_error("no idle source: in a Wayland session only the compositor sees all input, and this watcher does not read ext-idle-notify-v1, org_kde_kwin_idle or org.gnome.Mutter.IdleMonitor yet (see docs/wayland.md for swayidle)");
+        return 1;
+    }
     std::string problem;
-    auto source = x11::IdleSource::open(idle::minutes_to_milliseconds(options.minutes), problem);
-    offer.x_display = source != nullptr || problem.find("SYNC") != std::string::npos || problem.find("IDLETIME") != std::string::npos;
+    bool reached = false;
+    auto source = x11::IdleSource::open(idle::minutes_to_milliseconds(options.minutes), problem, reached);
+    offer.x_display = reached;
     offer.x_idle_counter = source != nullptr;
     if (!idle::choose_idle_source(offer)) {
         say_error(idle::no_idle_source_message(offer) + (problem.empty() ? "" : " (" + problem + ")"));

@@ -63,15 +63,20 @@ std::string WatcherControl::address_name(std::string const& session)
     return "quilvenmoor-idle-" + std::to_string(getuid()) + "-" + session;
 }
 
+bool in_wayland_session()
+{
+    char const* wayland_display = std::getenv("WAYLAND_DISPLAY");
+    std::string const socket = wayland_socket_path(wayland_display, std::getenv("XDG_RUNTIME_DIR"));
+    struct stat status {};
+    return (wayland_display && *wayland_display) || (!socket.empty() && stat(socket.c_str(), &status) == 0 && S_ISSOCK(status.st_mode));
+}
+
 std::string watcher_session_name()
 {
     // The session as the saver names it for its own one-copy lock.
-    char const* wayland_display = std::getenv("WAYLAND_DISPLAY");
     char const* x_display = std::getenv("DISPLAY");
-    std::string const socket = wayland_socket_path(wayland_display, std::getenv("XDG_RUNTIME_DIR"));
-    struct stat status {};
-    bool const wayland_session = (wayland_display && *wayland_display) || (!socket.empty() && stat(socket.c_str(), &status) == 0 && S_ISSOCK(status.st_mode));
-    return session_name(wayland_session ? socket : std::string(), x_display ? x_display : "");
+    std::string const socket = wayland_socket_path(std::getenv("WAYLAND_DISPLAY"), std::getenv("XDG_RUNTIME_DIR"));
+    return session_name(in_wayland_session() ? socket : std::string(), x_display ? x_display : "");
 }
 
 WatcherControl::WatcherControl(std::string const& session)

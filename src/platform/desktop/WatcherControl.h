@@ -51,4 +51,8 @@ private:
 // its screen number.
 std::string watcher_session_name();
 
+// Whether this is a Wayland session, as the saver's chooser decides it:
+// WAYLAND_DISPLAY is set, or the default socket exists.
+bool in_wayland_session();
+
 }

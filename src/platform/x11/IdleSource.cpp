@@ -91,8 +91,9 @@ struct IdleSource::State {
     }
 };
 
-std::unique_ptr<IdleSource> IdleSource::open(std::int64_t wait_milliseconds, std::string& problem)
+std::unique_ptr<IdleSource> IdleSource::open(std::int64_t wait_milliseconds, std::string& problem, bool& reached)
 {
+    reached = false;
     char const* name = std::getenv("DISPLAY");
     if (!name || !*name) {
         problem = "DISPLAY is not set";
@@ -107,6 +108,7 @@ std::unique_ptr<IdleSource> IdleSource::open(std::int64_t wait_milliseconds, std
         problem = std::string("cannot open the X display '") + name + "'";
         return nullptr;
     }
+    reached = true;
     int error_base = 0;
     int major = 0;
     int minor = 0;

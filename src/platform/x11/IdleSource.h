@@ -25,8 +25,8 @@ public:
     };
 
     // Nothing when no X server can be reached or it has no IDLETIME counter;
-    // `problem` then says which.
-    static std::unique_ptr<IdleSource> open(std::int64_t wait_milliseconds, std::string& problem);
+    // `problem` then says which, and `reached` whether there was a server.
+    static std::unique_ptr<IdleSource> open(std::int64_t wait_milliseconds, std::string& problem, bool& reached);
     ~IdleSource();
 
     IdleSource(IdleSource const&) = delete;

@@ -37,14 +37,11 @@ char const* idle_source_name(IdleSourceKind kind)
 
 std::string no_idle_source_message(SessionOffer const& offer)
 {
-    std::string looked_for;
     if (offer.wayland_session)
-        looked_for = "the compositor offers neither ext-idle-notify-v1 nor org_kde_kwin_idle, and the session bus has no org.gnome.Mutter.IdleMonitor";
-    else if (offer.x_display)
-        looked_for = "the X server has no XSync IDLETIME counter, and the session bus has no org.gnome.Mutter.IdleMonitor";
-    else
-        looked_for = "no Wayland compositor (WAYLAND_DISPLAY), no X server (DISPLAY) and no org.gnome.Mutter.IdleMonitor on the session bus";
-    return "no idle source: " + looked_for;
+        return "no idle source: looked for ext-idle-notify-v1 and org_kde_kwin_idle on the Wayland compositor and org.gnome.Mutter.IdleMonitor on the session bus";
+    if (offer.x_display)
+        return "no idle source: looked for the X server's XSync IDLETIME counter, which this server lacks";
+    return "no idle source: looked for a Wayland compositor (WAYLAND_DISPLAY) and an X server (DISPLAY), and found neither";
 }
 
 }
