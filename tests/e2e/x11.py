@@ -19,6 +19,8 @@ Usage: x11.py unmap WINDOW          unmaps the window (as a careless program wou
        x11.py focus-to pointer-root|none
                                     sets the focus to PointerRoot or to None
        x11.py saver-state           prints the server's own screen saver state: on, off or disabled
+       x11.py suspend               suspends the server's screen saver (XScreenSaverSuspend), as a
+                                    video player does, prints "suspended" and holds it until killed
        x11.py target [W H]          maps a dark blue 400x300 window for the module to draw
                                     into, prints its id, then answers commands on standard
                                     input, one line each: attributes, resize W H, destroy, quit
@@ -191,6 +193,15 @@ def saver_state(display, root):
     print(SAVER_STATES.get(info.state, str(info.state)))
 
 
+def suspend(display):
+    xss = ctypes.cdll.LoadLibrary(ctypes.util.find_library("Xss") or "libXss.so.1")
+    declare(xss, "XScreenSaverSuspend", None, pointer, c_int)
+    xss.XScreenSaverSuspend(display, 1)
+    x11.XSync(display, 0)
+    print("suspended", flush=True)
+    hold_until_killed()
+
+
 def target(display, root, width, height):
     window = x11.XCreateSimpleWindow(display, root, 0, 0, width, height, 0, 0, 0x000080)
     x11.XStoreName(display, window, b"module target")
@@ -251,6 +262,8 @@ def main(arguments):
         x11.XSetInputFocus(display, POINTER_ROOT if rest[0] == "pointer-root" else 0, POINTER_ROOT, CURRENT_TIME)
     elif command == "saver-state":
         saver_state(display, root)
+    elif command == "suspend":
+        suspend(display)
     elif command == "target":
         target(display, root, *((int(rest[0]), int(rest[1])) if len(rest) == 2 else (400, 300)))
     else:
