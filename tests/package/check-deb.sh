@@ -122,6 +122,23 @@ PYTHON
 "$work/root/usr/libexec/xscreensaver/quilvenmoor-module" --help | grep -q -- --window-id && pass "the packaged module prints its usage" || fail "the packaged module's --help"
 if [ "$idle" = with-idle ]; then
     "$work/root/usr/bin/quilvenmoor-idle" --version | grep -qF "$version" && pass "the packaged watcher names version $version" || fail "the packaged watcher's --version"
+    # The autostart entry that --enable writes is a desktop entry too. In a
+    # home of its own and without any display or bus, the watcher that
+    # --enable starts finds no idle source and ends; the entry stays.
+    mkdir -m 700 "$work/home"
+    in_home() { env -i PATH=/usr/bin:/bin HOME="$work/home" XDG_RUNTIME_DIR="$work/home" "$work/root/usr/bin/quilvenmoor-idle" "$@" >/dev/null 2>&1; }
+    in_home --enable --minutes 2.5
+    autostart="$work/home/.config/autostart/quilvenmoor-idle.desktop"
+    if [ -f "$autostart" ]; then
+        findings=$(desktop-file-validate "$autostart" 2>&1)
+        status=$?
+        if [ "$status" -eq 0 ] && ! echo "$findings" | grep -Eq ": (error|warning): "; then pass "desktop-file-validate accepts the autostart entry"; else fail "desktop-file-validate on the autostart entry (status $status): $findings"; fi
+        grep -qx "Exec=$work/root/usr/bin/quilvenmoor-idle --minutes 2.5" "$autostart" && pass "the autostart entry runs the watcher with its minutes" || fail "the autostart entry: $(grep ^Exec= "$autostart")"
+    else
+        fail "--enable wrote no autostart entry"
+    fi
+    in_home --disable
+    [ ! -e "$autostart" ] && pass "--disable removes the autostart entry" || fail "--disable left $autostart"
 fi
 
 # Every desktop entry passes desktop-file-validate (hints are advice, not
