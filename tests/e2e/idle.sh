@@ -53,27 +53,29 @@ running && pass "the watcher runs on" || fail "the watcher ended: $(cat "$WORK/s
 stays_off 2 && wait_until 3 saver_runs && pass "a dismissed saver comes back after the next idle period" || fail "the saver did not come back in time"
 dismiss
 
-# A caller's Inhibit holds the saver off until UnInhibit.
-coproc CALLER { exec $BUS_CALLER inhibit; }
-CALLER_PID=$CALLER_PID
-read -r -t 5 cookie <&"${CALLER[0]}"
+# A caller's Inhibit holds the saver off until UnInhibit. Bash unsets a
+# coprocess's variables (HOLDER, HOLDER_PID) when it reaps it, which may come
+# before the script's own wait: the pid is kept in a variable of our own.
+coproc HOLDER { exec $BUS_CALLER inhibit; }
+CALLER_PID=$HOLDER_PID
+read -r -t 5 cookie <&"${HOLDER[0]}"
 [ -n "$cookie" ] && pass "Inhibit gives cookie $cookie" || fail "Inhibit failed"
 stays_off 5 && pass "an inhibitor holds the saver off" || fail "the saver started while inhibited"
 $IDLE --status >"$WORK/status" && grep -q "inhibitors held now: 1" "$WORK/status" && grep -q "bus-caller" "$WORK/status" \
     && pass "--status names the inhibitor" || fail "--status: $(cat "$WORK/status")"
 $BUS_CALLER uninhibit "$cookie" 2>/dev/null && fail "another caller ended the hold" || pass "another caller cannot end the hold"
-echo uninhibit >&"${CALLER[1]}"
-read -r -t 5 released <&"${CALLER[0]}"
+echo uninhibit >&"${HOLDER[1]}"
+read -r -t 5 released <&"${HOLDER[0]}"
 [ "$released" = released ] && pass "UnInhibit succeeds" || fail "UnInhibit failed"
 stays_off 2.5 && wait_until 2 saver_runs && pass "the saver starts a full wait after UnInhibit" || fail "the saver did not start after UnInhibit"
 dismiss
-echo quit >&"${CALLER[1]}"
+echo quit >&"${HOLDER[1]}"
 wait "$CALLER_PID" 2>/dev/null
 
 # A caller that dies holding an inhibit (on the older path) releases it.
-coproc CALLER { exec $BUS_CALLER inhibit /ScreenSaver; }
-CALLER_PID=$CALLER_PID
-read -r -t 5 cookie <&"${CALLER[0]}"
+coproc HOLDER { exec $BUS_CALLER inhibit /ScreenSaver; }
+CALLER_PID=$HOLDER_PID
+read -r -t 5 cookie <&"${HOLDER[0]}"
 stays_off 4 && pass "an inhibitor on /ScreenSaver holds the saver off" || fail "the saver started while inhibited through /ScreenSaver"
 kill -9 "$CALLER_PID"
 wait "$CALLER_PID" 2>/dev/null
