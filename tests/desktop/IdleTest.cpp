@@ -262,7 +262,7 @@ TEST(IdleWatch, ASaverThatRunsWellClearsTheFailures)
 TEST(SourceChoice, WaylandSessionsUseTheCompositorOrMutterNeverTheXServer)
 {
     SessionOffer offer;
-    offer.wayland_session = true;
+    offer.wayland_session = offer.wayland_seat = true;
     offer.ext_idle_notify = offer.kde_idle = offer.mutter_idle_monitor = offer.x_display = offer.x_idle_counter = true;
     EXPECT_EQ(choose_idle_source(offer), IdleSourceKind::ExtIdleNotify);
     offer.ext_idle_notify = false;
@@ -272,6 +272,20 @@ TEST(SourceChoice, WaylandSessionsUseTheCompositorOrMutterNeverTheXServer)
     offer.mutter_idle_monitor = false;
     EXPECT_FALSE(choose_idle_source(offer)) << "Xwayland's idle time misses native input";
     EXPECT_NE(no_idle_source_message(offer).find("ext-idle-notify-v1"), std::string::npos);
+}
+
+TEST(SourceChoice, TheCompositorsProtocolsNeedASeat)
+{
+    // mutter offers neither protocol (GNOME); a compositor without a seat
+    // has no input to count.
+    SessionOffer offer;
+    offer.wayland_session = offer.ext_idle_notify = offer.kde_idle = true;
+    EXPECT_FALSE(choose_idle_source(offer));
+    offer.mutter_idle_monitor = true;
+    EXPECT_EQ(choose_idle_source(offer), IdleSourceKind::MutterIdleMonitor);
+    offer.wayland_seat = true;
+    offer.ext_idle_notify = false;
+    EXPECT_EQ(choose_idle_source(offer), IdleSourceKind::KdeIdle);
 }
 
 TEST(SourceChoice, X11SessionsUseTheServerElseMutter)

@@ -2,12 +2,12 @@
 // steps aside for whatever holds the screen awake.
 #include "platform/desktop/SaverProcess.h"
 #include "platform/desktop/SessionBus.h"
+#include "platform/desktop/SessionLink.h"
 #include "platform/desktop/WatcherControl.h"
 #include "platform/desktop/idle/IdleOptions.h"
 #include "platform/desktop/idle/IdleWatch.h"
 #include "platform/desktop/idle/InhibitorBook.h"
 #include "platform/desktop/idle/SourceChoice.h"
-#include "platform/x11/IdleSource.h"
 #include "platform/posix/Process.h"
 
 #include <algorithm>
@@ -52,9 +52,10 @@ std::string entry_path() { return idle::autostart_path(std::getenv("XDG_CONFIG_H
 // and the end of a quiet wait that the rules ask for.
 class Watcher final : public desktop::BusListener {
 public:
-    Watcher(double minutes, std::unique_ptr<x11::IdleSource> source, posix::TerminationSignals const& signals, desktop::WatcherControl& control)
+    Watcher(double minutes, desktop::ChosenSource source, posix::TerminationSignals const& signals, desktop::WatcherControl& control)
         : m_minutes(minutes)
-        , m_source(std::move(source))
+        , m_source_kind(source.kind)
+        , m_link(std::move(source.link))
         , m_signals(signals)
         , m_control(control)
         , m_watch(idle::minutes_to_milliseconds(minutes), posix::monotonic_milliseconds())
@@ -63,10 +64,14 @@ public:
         m_bus = desktop::SessionBus::open(m_book, *this, problem);
         if (!m_bus)
             m_bus_problem = problem;
-        if (m_source->idle_now())
+        if (m_link && m_link->idle_now())
             m_watch.user_idle(posix::monotonic_milliseconds());
         refresh_holds();
     }
+
+    // Starts GNOME's idle monitor where it is the source; false, having
+    // said why, when it cannot be followed.
+    bool start_bus_source();
 
     int run();
 
@@ -74,6 +79,15 @@ public:
     void activity_simulated() override { m_watch.simulate_activity(posix::monotonic_milliseconds()); }
     bool saver_active() const override { return m_saver.running(); }
     void locked_changed() override { refresh_holds(); }
+    void idle_reported(bool idle) override
+    {
+        std::int64_t const now = posix::monotonic_milliseconds();
+        if (idle)
+            m_watch.user_idle(now);
+        else
+            m_watch.user_active(now);
+    }
+    void idle_monitor_gone() override { m_idle_monitor_gone = true; }
 
 private:
     void refresh_holds()
@@ -89,7 +103,8 @@ private:
     int end(int status);
 
     double m_minutes;
-    std::unique_ptr<x11::IdleSource> m_source;
+    idle::IdleSourceKind m_source_kind;
+    std::unique_ptr<desktop::SessionLink> m_link;
     posix::TerminationSignals const& m_signals;
     desktop::WatcherControl& m_control;
     idle::InhibitorBook m_book;
@@ -98,7 +113,20 @@ private:
     IdleWatch m_watch;
     desktop::SaverProcess m_saver;
     bool m_quit_requested { false };
+    bool m_idle_monitor_gone { false };
 };
+
+bool Watcher::start_bus_source()
+{
+    if (m_source_kind != idle::IdleSourceKind::MutterIdleMonitor)
+        return true;
+    std::string problem = m_bus_problem;
+    if (!m_bus || !m_bus->watch_mutter_idle(m_watch.wait_milliseconds(), problem)) {
+        say_error("cannot follow org.gnome.Mutter.IdleMonitor: " + problem);
+        return false;
+    }
+    return true;
+}
 
 void Watcher::start_saver(std::int64_t now)
 {
@@ -130,7 +158,7 @@ std::string Watcher::status_text()
 {
     std::string text = "running: yes (pid " + std::to_string(getpid()) + ")\n";
     text += "minutes: " + idle::minutes_text(m_minutes) + "\n";
-    text += std::string("idle source: ") + idle::idle_source_name(idle::IdleSourceKind::XServer) + "\n";
+    text += std::string("idle source: ") + idle::idle_source_name(m_source_kind) + "\n";
     text += std::string("state: ") + idle::state_name(m_watch.state()) + (m_watch.idle() ? ", user idle" : ", user active") + "\n";
     text += "inhibitors held now: " + std::to_string(m_book.inhibitors().size()) + "\n";
     for (auto const& inhibitor : m_book.inhibitors())
@@ -176,7 +204,8 @@ int Watcher::run()
 
         std::vector<pollfd> descriptors {
             { m_signals.descriptor(), POLLIN, 0 },
-            { m_source->descriptor(), POLLIN, 0 },
+            // poll passes over a negative descriptor: no link, nothing to read.
+            { m_link ? m_link->descriptor() : -1, POLLIN, 0 },
             { m_control.descriptor(), POLLIN, 0 },
             { m_saver.descriptor(), POLLIN, 0 },
         };
@@ -199,9 +228,9 @@ int Watcher::run()
                     timeout = bus_timeout;
             }
         }
-        // Reading the X connection may already have queued events that
-        // no poll would report.
-        if (m_source->has_queued_events())
+        // Reading the display connection may already have queued events
+        // that no poll would report.
+        if (m_link && m_link->has_queued_events())
             timeout = 0;
         if (poll(descriptors.data(), descriptors.size(), timeout) < 0 && errno != EINTR) {
             say_error(std::string("poll: ") + std::strerror(errno));
@@ -210,18 +239,21 @@ int Watcher::run()
         if (m_signals.requested())
             return end(0);
         now = posix::monotonic_milliseconds();
-        if (descriptors[1].revents || m_source->has_queued_events()) {
-            for (auto event : m_source->dispatch()) {
+        if (m_link && (descriptors[1].revents || m_link->has_queued_events())) {
+            for (auto event : m_link->dispatch()) {
                 switch (event) {
-                case x11::IdleSource::Event::Idle:
+                case desktop::SessionLink::Event::Idle:
                     m_watch.user_idle(now);
                     break;
-                case x11::IdleSource::Event::Active:
+                case desktop::SessionLink::Event::Active:
                     m_watch.user_active(now);
                     break;
-                case x11::IdleSource::Event::Gone:
-                    say_error("the X display has gone; the watcher ends");
+                case desktop::SessionLink::Event::Gone:
+                    say_error(m_link->what() + " has gone; the watcher ends");
                     return end(0);
+                case desktop::SessionLink::Event::Broken:
+                    say_error("the connection to " + m_link->what() + " failed: " + m_link->problem());
+                    return end(1);
                 }
             }
         }
@@ -229,6 +261,10 @@ int Watcher::run()
             saver_ended();
         if (m_bus && !m_bus->process()) {
             say_error("the session bus has gone; the watcher ends");
+            return end(0);
+        }
+        if (m_idle_monitor_gone) {
+            say_error("org.gnome.Mutter.IdleMonitor has left the session bus (its compositor has gone); the watcher ends");
             return end(0);
         }
         if (descriptors[2].revents)
@@ -250,26 +286,15 @@ int watch(IdleOptions const& options)
         say_error(std::string("cannot open the watcher's socket: ") + std::strerror(errno));
         return 1;
     }
-    idle::SessionOffer offer;
-    offer.wayland_session = desktop::in_wayland_session();
-    if (offer.wayland_session) {
-        // Xwayland's idle time misses every native client's input: the X
-        // server is no source here, and the compositor's are not read yet.
-        say_error("no idle source: in a Wayland session only the compositor sees all input, and this watcher does not read ext-idle-notify-v1, org_kde_kwin_idle or org.gnome.Mutter.IdleMonitor yet (see docs/wayland.md for swayidle)");
-        return 1;
-    }
     std::string problem;
-    bool reached = false;
-    auto source = x11::IdleSource::open(idle::minutes_to_milliseconds(options.minutes), problem, reached);
-    offer.x_display = reached;
-    offer.x_idle_counter = source != nullptr;
-    if (!idle::choose_idle_source(offer)) {
-        say_error(idle::no_idle_source_message(offer) + (problem.empty() ? "" : " (" + problem + ")"));
+    auto source = desktop::open_idle_source(idle::minutes_to_milliseconds(options.minutes), problem);
+    if (!source) {
+        say_error(problem);
         return 1;
     }
-    // The saver must not inherit the watcher's connection to the display.
-    fcntl(source->descriptor(), F_SETFD, FD_CLOEXEC);
-    Watcher watcher(options.minutes, std::move(source), signals, control);
+    Watcher watcher(options.minutes, std::move(*source), signals, control);
+    if (!watcher.start_bus_source())
+        return 1;
     return watcher.run();
 }
 

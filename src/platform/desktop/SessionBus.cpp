@@ -17,6 +17,8 @@ constexpr char const* screensaver_interface = "org.freedesktop.ScreenSaver";
 constexpr char const* screensaver_paths[] = { "/org/freedesktop/ScreenSaver", "/ScreenSaver" };
 constexpr char const* session_manager_name = "org.gnome.SessionManager";
 constexpr char const* session_manager_path = "/org/gnome/SessionManager";
+constexpr char const* idle_monitor_name = "org.gnome.Mutter.IdleMonitor";
+constexpr char const* idle_monitor_path = "/org/gnome/Mutter/IdleMonitor/Core";
 // GNOME's session manager's inhibit flag for "idle".
 constexpr std::uint32_t inhibit_idle_flag = 8;
 // Application names and reasons are kept for --status only; longer texts are cut.
@@ -45,6 +47,12 @@ struct SessionBus::State {
     bool logind_locked { false };
     bool logind_followed { false };
     std::string logind_path;
+    // GNOME's idle monitor, where it is the idle source: the watch on the
+    // wait, and the one-shot watch for the next input (0 when none).
+    bool follows_idle_monitor { false };
+    std::uint64_t idle_wait { 0 };
+    std::uint32_t idle_watch { 0 };
+    std::uint32_t active_watch { 0 };
 
     State(idle::InhibitorBook& book, BusListener& listener)
         : book(book)
@@ -114,8 +122,64 @@ struct SessionBus::State {
         char const* new_owner = nullptr;
         if (sd_bus_message_read(message, "sss", &name, &old_owner, &new_owner) < 0)
             return 0;
-        if (name && name[0] == ':' && (!new_owner || !*new_owner) && state.book.caller_left(name) > 0)
+        if (!name || (new_owner && *new_owner))
+            return 0;
+        if (name[0] == ':' && state.book.caller_left(name) > 0)
             state.listener.inhibitors_changed();
+        if (state.follows_idle_monitor && std::strcmp(name, idle_monitor_name) == 0)
+            state.listener.idle_monitor_gone();
+        return 0;
+    }
+
+    static int on_watch_fired(sd_bus_message* message, void* data, sd_bus_error*)
+    {
+        auto& state = *static_cast<State*>(data);
+        std::uint32_t id = 0;
+        if (sd_bus_message_read(message, "u", &id) < 0 || id == 0)
+            return 0;
+        if (id == state.idle_watch) {
+            state.listener.idle_reported(true);
+            state.watch_next_input();
+        } else if (id == state.active_watch) {
+            // The monitor drops a user-active watch once it has fired.
+            state.active_watch = 0;
+            state.listener.idle_reported(false);
+        }
+        return 0;
+    }
+
+    void watch_next_input()
+    {
+        if (active_watch != 0)
+            return;
+        sd_bus_call_method_async(session, nullptr, idle_monitor_name, idle_monitor_path, idle_monitor_name, "AddUserActiveWatch",
+            on_active_watch_added, this, "");
+    }
+
+    static int on_active_watch_added(sd_bus_message* message, void* data, sd_bus_error*)
+    {
+        auto& state = *static_cast<State*>(data);
+        if (sd_bus_message_is_method_error(message, nullptr) || sd_bus_message_read(message, "u", &state.active_watch) < 0)
+            return 0;
+        // Input between the idle watch firing and this watch's making
+        // fires nothing; the idle time shows it.
+        sd_bus_call_method_async(state.session, nullptr, idle_monitor_name, idle_monitor_path, idle_monitor_name, "GetIdletime",
+            on_idle_time_checked, data, "");
+        return 0;
+    }
+
+    static int on_idle_time_checked(sd_bus_message* message, void* data, sd_bus_error*)
+    {
+        auto& state = *static_cast<State*>(data);
+        std::uint64_t idle_time = 0;
+        if (sd_bus_message_is_method_error(message, nullptr) || sd_bus_message_read(message, "t", &idle_time) < 0)
+            return 0;
+        if (idle_time >= state.idle_wait || state.active_watch == 0)
+            return 0;
+        sd_bus_call_method_async(state.session, nullptr, idle_monitor_name, idle_monitor_path, idle_monitor_name, "RemoveWatch",
+            nullptr, nullptr, "u", state.active_watch);
+        state.active_watch = 0;
+        state.listener.idle_reported(false);
         return 0;
     }
 
@@ -352,16 +416,60 @@ void SessionBus::announce_active(bool active)
         sd_bus_emit_signal(m_state->session, path, screensaver_interface, "ActiveChanged", "b", static_cast<int>(active));
 }
 
-bool SessionBus::has_mutter_idle_monitor()
+bool SessionBus::mutter_idle_monitor_present()
 {
+    sd_bus* bus = nullptr;
+    if (sd_bus_open_user(&bus) < 0)
+        return false;
     sd_bus_message* reply = nullptr;
     int has_owner = 0;
-    if (sd_bus_call_method(m_state->session, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
-            nullptr, &reply, "s", "org.gnome.Mutter.IdleMonitor")
+    if (sd_bus_call_method(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
+            nullptr, &reply, "s", idle_monitor_name)
         >= 0)
         sd_bus_message_read(reply, "b", &has_owner);
     sd_bus_message_unref(reply);
+    sd_bus_flush_close_unref(bus);
     return has_owner != 0;
+}
+
+bool SessionBus::watch_mutter_idle(std::int64_t wait_milliseconds, std::string& problem)
+{
+    State& state = *m_state;
+    sd_bus_slot* slot = nullptr;
+    // The signal is matched before the watch exists, so that no firing is missed.
+    if (int const result = sd_bus_match_signal(state.session, &slot, idle_monitor_name, idle_monitor_path, idle_monitor_name, "WatchFired",
+            State::on_watch_fired, &state);
+        result < 0) {
+        problem = std::string("cannot follow ") + idle_monitor_name + " (" + std::strerror(-result) + ")";
+        return false;
+    }
+    state.keep(slot);
+    state.idle_wait = static_cast<std::uint64_t>(wait_milliseconds);
+    sd_bus_error error = SD_BUS_ERROR_NULL;
+    sd_bus_message* reply = nullptr;
+    int result = sd_bus_call_method(state.session, idle_monitor_name, idle_monitor_path, idle_monitor_name, "AddIdleWatch",
+        &error, &reply, "t", state.idle_wait);
+    if (result >= 0)
+        result = sd_bus_message_read(reply, "u", &state.idle_watch);
+    sd_bus_message_unref(reply);
+    reply = nullptr;
+    if (result < 0) {
+        problem = std::string(idle_monitor_name) + " refused an idle watch: " + (error.message ? error.message : std::strerror(-result));
+        sd_bus_error_free(&error);
+        return false;
+    }
+    state.follows_idle_monitor = true;
+    // A watch fires as the idle time passes the wait, so a user already
+    // idle that long when the watcher starts is read from the idle time.
+    std::uint64_t idle_time = 0;
+    if (sd_bus_call_method(state.session, idle_monitor_name, idle_monitor_path, idle_monitor_name, "GetIdletime", nullptr, &reply, "")
+            >= 0
+        && sd_bus_message_read(reply, "t", &idle_time) >= 0 && idle_time >= state.idle_wait) {
+        state.listener.idle_reported(true);
+        state.watch_next_input();
+    }
+    sd_bus_message_unref(reply);
+    return true;
 }
 
 std::string SessionBus::describe() const

@@ -23,6 +23,11 @@ public:
     virtual bool saver_active() const = 0;
     // The desktop's own locker came on or went off.
     virtual void locked_changed() = 0;
+    // GNOME's idle monitor, where it is the idle source: the user has been
+    // idle for the wait, or has come back.
+    virtual void idle_reported(bool idle) = 0;
+    // GNOME's idle monitor has left the bus: its compositor has gone.
+    virtual void idle_monitor_gone() = 0;
 };
 
 // The watcher's side of D-Bus, through sd-bus. On the session bus it offers
@@ -32,7 +37,8 @@ public:
 // Where the desktop owns that name (GNOME, KDE) it follows the desktop's
 // locker through its ActiveChanged signal, and on GNOME the session
 // manager's idle inhibit flag, which that desktop's own Inhibit calls set.
-// On the system bus it follows logind's LockedHint of this session.
+// On the system bus it follows logind's LockedHint of this session. On
+// GNOME it can also be the idle source, through mutter's idle monitor.
 class SessionBus {
 public:
     // Nothing when there is no session bus; `problem` says why.
@@ -61,8 +67,15 @@ public:
     // Tells ScreenSaver listeners that the saver has started or ended.
     void announce_active(bool active);
 
-    // Whether a GNOME idle monitor is on the bus.
-    bool has_mutter_idle_monitor();
+    // Whether GNOME's idle monitor is on the session bus, asked on a
+    // connection of its own before the watcher's bus is opened.
+    static bool mutter_idle_monitor_present();
+
+    // Makes GNOME's idle monitor the idle source: a watch on the wait tells
+    // the listener when the user is idle, and a watch for the next input
+    // when they come back. False, with `problem` saying why, when the
+    // monitor does not answer.
+    bool watch_mutter_idle(std::int64_t wait_milliseconds, std::string& problem);
 
     // What --status says about the buses: one line per fact.
     std::string describe() const;

@@ -5,9 +5,9 @@ namespace qm::idle {
 std::optional<IdleSourceKind> choose_idle_source(SessionOffer const& offer)
 {
     if (offer.wayland_session) {
-        if (offer.ext_idle_notify)
+        if (offer.ext_idle_notify && offer.wayland_seat)
             return IdleSourceKind::ExtIdleNotify;
-        if (offer.kde_idle)
+        if (offer.kde_idle && offer.wayland_seat)
             return IdleSourceKind::KdeIdle;
         if (offer.mutter_idle_monitor)
             return IdleSourceKind::MutterIdleMonitor;
@@ -40,8 +40,8 @@ std::string no_idle_source_message(SessionOffer const& offer)
     if (offer.wayland_session)
         return "no idle source: looked for ext-idle-notify-v1 and org_kde_kwin_idle on the Wayland compositor and org.gnome.Mutter.IdleMonitor on the session bus";
     if (offer.x_display)
-        return "no idle source: looked for the X server's XSync IDLETIME counter, which this server lacks";
-    return "no idle source: looked for a Wayland compositor (WAYLAND_DISPLAY) and an X server (DISPLAY), and found neither";
+        return "no idle source: looked for the X server's XSync IDLETIME counter, which this server lacks, and org.gnome.Mutter.IdleMonitor on the session bus";
+    return "no idle source: looked for a Wayland compositor (WAYLAND_DISPLAY), an X server (DISPLAY) and org.gnome.Mutter.IdleMonitor on the session bus, and found none";
 }
 
 }

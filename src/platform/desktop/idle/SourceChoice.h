@@ -18,6 +18,7 @@ struct SessionOffer {
     bool wayland_session { false }; // a compositor was reached
     bool ext_idle_notify { false };
     bool kde_idle { false };
+    bool wayland_seat { false }; // both protocols watch a seat: without one they are of no use
     bool mutter_idle_monitor { false };
     bool x_display { false }; // an X server was reached (not one of a Wayland session)
     bool x_idle_counter { false }; // and it has the XSync IDLETIME counter
