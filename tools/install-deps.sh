@@ -28,9 +28,10 @@ windows=(binutils g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine w
 fuzz=(clang libclang-rt-14-dev)
 # The Wayland scenarios run it on a headless sway (swaybar, swayidle), with
 # foot as the application underneath, wtype and grim for keys and
-# screenshots, and weston as a compositor without the layer shell; foot and
-# swaybar draw text, so a font comes too.
-wayland=(sway swayidle grim wtype foot weston fonts-dejavu-core)
+# screenshots, weston as a compositor without the layer shell, and mutter
+# for the idle watcher's scenario on GNOME's idle monitor; foot and swaybar
+# draw text, so a font comes too.
+wayland=(sway swayidle grim wtype foot weston mutter fonts-dejavu-core)
 xscreensaver=(xscreensaver)
 bench=(libbenchmark-dev strace xscreensaver-data xscreensaver-data-extra)
 picture=(webp)

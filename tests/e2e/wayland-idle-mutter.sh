@@ -42,7 +42,8 @@ SESSION
 spawn session dbus-run-session sh "$folder/session.sh" "$folder" >"$folder/session.log" 2>&1
 monitor_on_bus() {
     [ -s "$folder/bus" ] && [ -S "$RUNTIME/mutter-idle" ] &&
-        as_user env DBUS_SESSION_BUS_ADDRESS="$(cat "$folder/bus")" busctl --user status org.gnome.Mutter.IdleMonitor >/dev/null 2>&1
+        as_user env DBUS_SESSION_BUS_ADDRESS="$(cat "$folder/bus")" dbus-send --session --print-reply --dest=org.freedesktop.DBus \
+            /org/freedesktop/DBus org.freedesktop.DBus.NameHasOwner string:org.gnome.Mutter.IdleMonitor 2>/dev/null | grep -q "boolean true"
 }
 wait_until 15 monitor_on_bus || { cat "$folder/session.log"; abort "mutter did not start"; }
 for name in dbus mutter; do
@@ -60,7 +61,10 @@ end_stand_in() {
     chown --reference="$WORK" "$WORK/end"
     wait_until 3 not stand_in_runs
 }
-reset_idle_time() { as_user busctl --user call org.gnome.Mutter.IdleMonitor /org/gnome/Mutter/IdleMonitor/Core org.gnome.Mutter.IdleMonitor ResetIdletime; }
+reset_idle_time() {
+    as_user dbus-send --session --print-reply --dest=org.gnome.Mutter.IdleMonitor /org/gnome/Mutter/IdleMonitor/Core \
+        org.gnome.Mutter.IdleMonitor.ResetIdletime >/dev/null
+}
 watcher_ends() {
     wait_until "$1" not watcher_runs || return 1
     wait "$watcher_PID"
