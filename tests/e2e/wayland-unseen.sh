@@ -108,6 +108,10 @@ watch() {
     outer workspace 1
     shown=$(now)
     sleep 1
+    # The frame after the hidden period clears every place the box went by.
+    clean() { SHOT_OUTPUT=WL-1 logo_shows && [ "$(stray_pixels)" = 0 ]; }
+    wait_until 3 clean && pass "$label: shown again, the box shows alone on black" ||
+        fail "$label: shown again, $(stray_pixels) pixels outside the box are not black"
     running && pass "$label: it runs through it all" || fail "$label: it ended: $(grep -v '^\[\|^tick\|^frame' "$WORK/saver.out" | head -3)"
     stop_saver
     judge "$WORK/saver.out" "$start" "$wall_start" "$alone" "$hidden" "$showing" "$shown" >"$WORK/verdicts" ||
