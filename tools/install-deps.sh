@@ -16,7 +16,7 @@
 set -euo pipefail
 
 # The Wayland front end builds against libwayland and xkbcommon.
-run=(cmake make g++ pkg-config libgtest-dev libpng-dev libx11-dev libxrandr-dev libxss-dev
+run=(cmake make g++ pkg-config libgtest-dev libpng-dev libx11-dev libxext-dev libxrandr-dev libxss-dev
     libwayland-dev wayland-protocols libxkbcommon-dev
     xvfb xdotool imagemagick x11-xserver-utils)
 check=(python3 x11-utils x11-xkb-utils)
