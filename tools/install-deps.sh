@@ -5,6 +5,7 @@
 #   run      build the Linux saver and start it (without a display it runs
 #            on a private virtual screen and takes a screenshot)
 #   check    run, and what `make check` adds: the X11 scenarios' helpers
+#            and servers
 #   package  build and check the Debian package
 #   test     everything `make test` needs: check, package, the Windows
 #            cross build under Wine, the fuzzer, xscreensaver and the
@@ -19,7 +20,8 @@ set -euo pipefail
 run=(cmake make g++ pkg-config libgtest-dev libpng-dev libx11-dev libxext-dev libxrandr-dev libxss-dev
     libwayland-dev wayland-protocols libxkbcommon-dev
     xvfb xdotool imagemagick x11-xserver-utils)
-check=(python3 x11-utils x11-xkb-utils)
+# Xorg with the dummy video driver is the X server with DPMS of the scenarios.
+check=(python3 x11-utils x11-xkb-utils xserver-xorg-core xserver-xorg-video-dummy)
 package=(dpkg-dev lintian file man-db)
 # qemu-user-static runs 32-bit Wine where the kernel runs no 32-bit programs.
 windows=(binutils g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 wine32:i386 qemu-user-static)

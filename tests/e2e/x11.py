@@ -5,6 +5,8 @@ on a desktop do, and what xdotool cannot.
 Usage: x11.py unmap WINDOW          unmaps the window (as a careless program would)
        x11.py destroy WINDOW        destroys the window
        x11.py close WINDOW          sends the window manager's WM_DELETE_WINDOW request
+       x11.py paint WINDOW          fills the window white, as a program that draws into
+                                    another's window would (the window is told nothing)
        x11.py grab keyboard|pointer|both
                                     holds the grab until killed; prints "grabbed" once it holds it
        x11.py notify X Y W H        maps a white override-redirect window (a notification)
@@ -90,6 +92,9 @@ declare(x11, "XkbLockModifiers", c_int, pointer, c_uint, c_uint, c_uint)
 declare(x11, "XkbLockGroup", c_int, pointer, c_uint, c_uint)
 declare(x11, "XSetInputFocus", c_int, pointer, Window, c_int, c_ulong)
 declare(x11, "XGetInputFocus", c_int, pointer, ctypes.POINTER(Window), ctypes.POINTER(c_int))
+declare(x11, "XCreateGC", pointer, pointer, Window, c_ulong, pointer)
+declare(x11, "XSetForeground", c_int, pointer, pointer, c_ulong)
+declare(x11, "XFillRectangle", c_int, pointer, Window, pointer, c_int, c_int, c_uint, c_uint)
 
 GRAB_SUCCESS = 0
 GRAB_MODE_ASYNC = 1
@@ -147,6 +152,14 @@ def close(display, window):
     event.client.format = 32
     event.client.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
     x11.XSendEvent(display, window, 0, 0, ctypes.byref(event))
+
+
+def paint(display, window):
+    attributes = WindowAttributes()
+    x11.XGetWindowAttributes(display, window, ctypes.byref(attributes))
+    gc = x11.XCreateGC(display, window, 0, None)
+    x11.XSetForeground(display, gc, 0xFFFFFF)
+    x11.XFillRectangle(display, window, gc, 0, 0, attributes.width, attributes.height)
 
 
 def press_keys(display, codes):
@@ -233,6 +246,8 @@ def main(arguments):
         x11.XDestroyWindow(display, int(rest[0], 0))
     elif command == "close":
         close(display, int(rest[0], 0))
+    elif command == "paint":
+        paint(display, int(rest[0], 0))
     elif command == "grab":
         grab(display, root, rest[0])
     elif command == "notify":
