@@ -1,7 +1,8 @@
 #include "platform/x11/EventLoop.h"
 
 #include "platform/TickDelivery.h"
-#include "platform/x11/KeyTable.h"
+#include "platform/posix/KeyTable.h"
+#include "platform/x11/MouseButtons.h"
 
 #include <X11/XKBlib.h>
 
@@ -56,7 +57,7 @@ Visibility window_visibility(Connection& connection, Window window)
 
 }
 
-EventLoop::EventLoop(X11HostBase& host, Saver& saver, TerminationSignals const& signals)
+EventLoop::EventLoop(X11HostBase& host, Saver& saver, posix::TerminationSignals const& signals)
     : m_host(host)
     , m_saver(saver)
     , m_size(window_size(host.connection(), host.window()))
@@ -81,7 +82,7 @@ bool EventLoop::fail(std::string message)
 EventLoop::Outcome EventLoop::run()
 {
     Display* display = m_host.connection().display();
-    m_last_tick_wake = monotonic_milliseconds();
+    m_last_tick_wake = posix::monotonic_milliseconds();
     follow_visibility(m_last_tick_wake);
     present();
     while (m_saver.running()) {
@@ -93,7 +94,7 @@ EventLoop::Outcome EventLoop::run()
             // An unseen loop learns of an event up to a second after the
             // ticks due before it: those run first, as they would have on time.
             if (m_loop_visibility == Visibility::Unseen)
-                deliver_batch(monotonic_milliseconds());
+                deliver_batch(posix::monotonic_milliseconds());
             if (!m_saver.running())
                 break;
             if (!handle(event))
@@ -105,7 +106,7 @@ EventLoop::Outcome EventLoop::run()
         }
         if (!m_saver.running())
             break;
-        follow_visibility(monotonic_milliseconds());
+        follow_visibility(posix::monotonic_milliseconds());
         if (!m_saver.running())
             break;
         present();
@@ -113,7 +114,7 @@ EventLoop::Outcome EventLoop::run()
         auto const wake = next_wake();
         int timeout = -1;
         if (wake)
-            timeout = static_cast<int>(std::max<std::int64_t>(0, *wake - monotonic_milliseconds()));
+            timeout = static_cast<int>(std::max<std::int64_t>(0, *wake - posix::monotonic_milliseconds()));
         pollfd descriptors[2] = { { m_host.connection().file_descriptor(), POLLIN, 0 }, { m_signals.descriptor(), POLLIN, 0 } };
         poll(descriptors, m_signals.descriptor() >= 0 ? 2 : 1, timeout);
         if (m_signals.requested())
@@ -123,7 +124,7 @@ EventLoop::Outcome EventLoop::run()
         if (m_loop_visibility == Visibility::Seen) {
             deliver_due_ticks();
         } else {
-            std::int64_t const now = monotonic_milliseconds();
+            std::int64_t const now = posix::monotonic_milliseconds();
             auto const tick_wake = next_tick_wake(m_host.scheduler(), Visibility::Unseen, m_last_tick_wake);
             if (tick_wake && *tick_wake <= now)
                 deliver_batch(now);
@@ -174,27 +175,27 @@ void EventLoop::trace(char const* what, std::int64_t now) const
 
 void EventLoop::deliver_due_ticks()
 {
-    std::int64_t const now = monotonic_milliseconds();
+    std::int64_t const now = posix::monotonic_milliseconds();
     m_last_tick_wake = now;
-    qm::deliver_due_ticks(m_host, m_saver, now, wall_clock, m_trace_ticks ? TickTrace::On : TickTrace::Off);
+    qm::deliver_due_ticks(m_host, m_saver, now, posix::wall_clock, m_trace_ticks ? TickTrace::On : TickTrace::Off);
 }
 
 void EventLoop::deliver_batch(std::int64_t now)
 {
     m_last_tick_wake = now;
-    deliver_due_ticks_in_batch(m_host, m_saver, now, wall_clock(), m_trace_ticks ? TickTrace::On : TickTrace::Off);
+    deliver_due_ticks_in_batch(m_host, m_saver, now, posix::wall_clock(), m_trace_ticks ? TickTrace::On : TickTrace::Off);
 }
 
 template<typename Deliver>
 void EventLoop::deliver_at(std::int64_t now, Deliver&& deliver)
 {
     m_host.set_now(now);
-    deliver(wall_clock());
+    deliver(posix::wall_clock());
 }
 
 bool EventLoop::handle(XEvent& event)
 {
-    std::int64_t const now = monotonic_milliseconds();
+    std::int64_t const now = posix::monotonic_milliseconds();
     Window const window = m_host.window();
     switch (event.type) {
     case KeyPress: {
@@ -207,7 +208,7 @@ bool EventLoop::handle(XEvent& event)
         if (keysym == NoSymbol)
             keysym = XLookupKeysym(&event.xkey, 0);
         LevelOneKeysyms const by_group = level_one_keysyms(event.xkey);
-        VirtualKey const key = virtual_key_for(keysym, std::span(by_group.keysyms.data(), by_group.count), event.xkey.keycode);
+        VirtualKey const key = posix::virtual_key_for(keysym, std::span(by_group.keysyms.data(), by_group.count), event.xkey.keycode);
         deliver_at(now, [&](ClockReading clock) { m_saver.key_down(key, clock); });
         return true;
     }
@@ -274,7 +275,7 @@ void EventLoop::present()
         return;
     m_painter.execute(m_renderer.update(*form), m_renderer);
     if (m_trace_ticks && !m_presented)
-        std::fprintf(stderr, "frame %lld\n", static_cast<long long>(monotonic_milliseconds()));
+        std::fprintf(stderr, "frame %lld\n", static_cast<long long>(posix::monotonic_milliseconds()));
     m_presented = true;
 }
 

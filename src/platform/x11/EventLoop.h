@@ -3,7 +3,7 @@
 #include "platform/TickDelivery.h"
 #include "platform/x11/MonitorPower.h"
 #include "platform/x11/Painter.h"
-#include "platform/x11/Process.h"
+#include "platform/posix/Process.h"
 #include "platform/x11/X11HostBase.h"
 #include "start/Saver.h"
 #include "window/Renderer.h"
@@ -31,7 +31,7 @@ public:
     };
 
     // The signals are the caller's, set up before the display is opened.
-    EventLoop(X11HostBase&, Saver&, TerminationSignals const&);
+    EventLoop(X11HostBase&, Saver&, posix::TerminationSignals const&);
 
     EventLoop(EventLoop const&) = delete;
     EventLoop& operator=(EventLoop const&) = delete;
@@ -59,7 +59,7 @@ private:
     ScreenSize m_size;
     Renderer m_renderer;
     Painter m_painter;
-    TerminationSignals const& m_signals;
+    posix::TerminationSignals const& m_signals;
     MonitorPower m_power;
     std::string m_failure;
     bool m_trace_ticks;

@@ -65,7 +65,7 @@ Window create_black_window(Connection& x, Rect area, long event_mask)
 
 X11Host::X11Host(std::string argument_text, std::string const& session_name)
     : m_arguments(std::move(argument_text))
-    , m_lock(session_name)
+    , m_lock("quilvenmoor", session_name)
 {
 }
 
