@@ -16,13 +16,16 @@
 #   font     make the built-in font again
 set -euo pipefail
 
-# The Wayland front end builds against libwayland and xkbcommon.
-run=(cmake make g++ pkg-config libgtest-dev libpng-dev libx11-dev libxext-dev libxrandr-dev libxss-dev
-    libwayland-dev wayland-protocols libxkbcommon-dev
+# The Wayland front end builds against libwayland and xkbcommon; the idle
+# watcher and the X11 front end (DPMS) against libXext, the watcher also
+# against libsystemd (sd-bus).
+run=(cmake make g++ pkg-config libgtest-dev libpng-dev libx11-dev libxrandr-dev libxss-dev libxext-dev
+    libwayland-dev wayland-protocols libxkbcommon-dev libsystemd-dev
     xvfb xdotool imagemagick x11-xserver-utils)
-# Xorg with the dummy video driver is the X server with DPMS of the scenarios.
-check=(python3 x11-utils x11-xkb-utils xserver-xorg-core xserver-xorg-video-dummy)
-package=(dpkg-dev lintian file man-db)
+# The idle watcher's scenario runs a private session bus; Xorg with the
+# dummy video driver is the X server with DPMS of the scenarios.
+check=(python3 x11-utils x11-xkb-utils dbus-daemon xserver-xorg-core xserver-xorg-video-dummy)
+package=(dpkg-dev lintian file man-db desktop-file-utils)
 # qemu-user-static runs 32-bit Wine where the kernel runs no 32-bit programs.
 windows=(binutils g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 wine32:i386 qemu-user-static)
 fuzz=(clang libclang-rt-14-dev)
