@@ -40,6 +40,47 @@ else
 fi
 stop_process weston
 
+# Forced onto weston's own Xwayland, the saver's window must not bring weston
+# down: its X window manager aborts on some hints on an override-redirect
+# window, and the whole session goes with it.
+new_runtime
+# Xwayland's sockets go where every X server's go; as root, the folder may not exist yet.
+[ -d /tmp/.X11-unix ] || mkdir -m 1777 /tmp/.X11-unix
+spawn weston weston --backend=headless-backend.so --socket=weston-x --idle-time=0 --xwayland >"$WORK/weston-x.log" 2>&1
+xwayland_display() { grep -o 'xserver listening on display :[0-9]*' "$WORK/weston-x.log" | grep -o ':[0-9]*$'; }
+wait_until 10 xwayland_display >/dev/null || { cat "$WORK/weston-x.log"; abort "weston's Xwayland did not listen"; }
+SESSION=("${plain[@]/weston-test/weston-x}" DISPLAY="$(xwayland_display)" QUILVENMOOR_PLATFORM=x11)
+weston_alive() { kill -0 "$weston_PID" 2>/dev/null; }
+saver_window() { as_user xwininfo -root -children 2>/dev/null | awk '/"Screen saver"/ { print $1; exit }'; }
+saver_viewable() {
+    local window
+    window=$(saver_window)
+    [ -n "$window" ] && as_user xwininfo -id "$window" 2>/dev/null | grep -q "Map State: IsViewable"
+}
+start_wayland_saver
+if wait_until 10 saver_viewable; then
+    # weston's window manager acts on the map as soon as it reads it; give it time to.
+    sleep 1
+    weston_alive && pass "weston survives the saver's window on its Xwayland" || fail "weston died as the saver's window showed: $(tail -n 3 "$WORK/weston-x.log")"
+    properties=$(as_user xprop -id "$(saver_window)" -notype)
+    ! grep -q "^_NET_WM_STATE" <<<"$properties" && grep -qx "_NET_WM_PID = $SAVER_PID" <<<"$properties" &&
+        pass "the saver's window names its process and carries no window-manager state" || fail "the saver's window properties: $properties"
+elif weston_alive; then
+    fail "the saver's window did not show on weston's Xwayland: $(cat "$WORK/saver.out")"
+else
+    fail "weston died as the saver started on its Xwayland: $(tail -n 3 "$WORK/weston-x.log")"
+fi
+if weston_alive && running; then
+    kill -TERM "$SAVER_PID"
+    expect_end 2 0 "SIGTERM ends it there with status 0"
+    sleep 0.5
+    weston_alive && pass "weston survives the saver's end" || fail "weston died as the saver ended: $(tail -n 3 "$WORK/weston-x.log")"
+else
+    stop_saver
+fi
+stop_process weston
+SESSION=("${plain[@]}")
+
 start_sway
 session_set DISPLAY="$DISPLAY"
 # The information box is a window of the compositor's own, closed by Return.

@@ -6,7 +6,6 @@
 #include "window/ImageFiles.h"
 #include "window/Renderer.h"
 
-#include <X11/Xatom.h>
 #include <X11/extensions/Xrandr.h>
 #include <X11/extensions/scrnsaver.h>
 
@@ -139,10 +138,11 @@ void X11Host::show_window()
     m_layout = current_layout();
     m_window = create_black_window(x, m_layout.play_area,
         KeyPressMask | ButtonPressMask | PointerMotionMask | ExposureMask | StructureNotifyMask | VisibilityChangeMask);
+    // Window managers leave an override-redirect window alone, so it carries
+    // no state or icon for them; some (weston's, under Xwayland) even abort
+    // on a full-screen state there. The name and the owning process are for
+    // tools that list windows and ask what covers the screen.
     x.set_title(m_window, std::string(Frmsaver::title));
-    Atom const fullscreen = x.atom("_NET_WM_STATE_FULLSCREEN");
-    XChangeProperty(display, m_window, x.atom("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char const*>(&fullscreen), 1);
-    x.set_icon(m_window);
     x.set_owner(m_window);
     m_blank_pointer = create_blank_pointer(x, m_window);
     XDefineCursor(display, m_window, m_blank_pointer);
