@@ -6,6 +6,7 @@
 #include "window/ImageFiles.h"
 #include "window/Renderer.h"
 
+#include <X11/Xatom.h>
 #include <X11/extensions/Xrandr.h>
 #include <X11/extensions/scrnsaver.h>
 
@@ -58,6 +59,27 @@ Window create_black_window(Connection& x, Rect area, long event_mask)
     attributes.event_mask = event_mask;
     return XCreateWindow(x.display(), x.root(), area.x, area.y, static_cast<unsigned>(area.width), static_cast<unsigned>(area.height), 0, x.depth(),
         InputOutput, x.visual(), CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
+}
+
+// The windows a property of the root window lists (_NET_ACTIVE_WINDOW,
+// _NET_CLIENT_LIST_STACKING): none where it is missing or of another type.
+std::vector<Window> windows_listed_on_root(Connection& x, char const* property)
+{
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    std::vector<Window> windows;
+    if (XGetWindowProperty(x.display(), x.root(), x.atom(property), 0, 65536, False, XA_WINDOW, &type, &format, &count, &remaining, &data) == Success
+        && type == XA_WINDOW && format == 32) {
+        // Xlib hands 32-bit items over as longs.
+        auto const* values = reinterpret_cast<unsigned long const*>(data);
+        windows.assign(values, values + count);
+    }
+    if (data)
+        XFree(data);
+    return windows;
 }
 
 }
@@ -296,19 +318,22 @@ void X11Host::return_focus()
 {
     if (!m_focus_found)
         return;
-    Display* display = m_connection->display();
+    Connection& x = *m_connection;
+    Display* display = x.display();
     KeyboardFocus now;
     XGetInputFocus(display, &now.window, &now.revert_to);
-    Window const found = m_focus_found->window;
-    bool viewable = false;
-    if (found != None && found != PointerRoot) {
+    WindowManagerWindows window_manager;
+    if (auto const active = windows_listed_on_root(x, "_NET_ACTIVE_WINDOW"); !active.empty())
+        window_manager.active = active.front();
+    window_manager.stacking = windows_listed_on_root(x, "_NET_CLIENT_LIST_STACKING");
+    auto const viewable = [&](Window window) {
         XWindowAttributes attributes {};
-        if (XGetWindowAttributes(display, found, &attributes))
-            viewable = attributes.map_state == IsViewable;
-        else
-            m_connection->take_error(); // the window has gone: that error is this answer's
-    }
-    FocusReturn const decision = focus_to_return(*m_focus_found, now, m_window, m_connection->root(), viewable);
+        if (XGetWindowAttributes(display, window, &attributes))
+            return attributes.map_state == IsViewable;
+        x.take_error(); // the window has gone: that error is this answer's
+        return false;
+    };
+    FocusReturn const decision = focus_to_return(*m_focus_found, now, m_window, x.root(), window_manager, viewable);
     if (decision.action == FocusReturn::Action::Set)
         XSetInputFocus(display, decision.focus.window, decision.focus.revert_to, CurrentTime);
     m_focus_found.reset();
