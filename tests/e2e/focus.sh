@@ -104,4 +104,35 @@ $X11 focus-to pointer-root
 start_saver
 press_key Escape
 if ends_within 1; then focus_back PointerRoot "focus that followed the pointer"; else fail "Escape did not end it"; stop_saver; fi
+
+# Another client takes the focus while the saver runs, as a compositor does
+# under Xwayland when one of its own windows takes the keyboard. The saver
+# takes it back; where the other client keeps it, the saver ends with status
+# 0 rather than cover a window that receives the keys unseen.
+start_saver
+saver_window=$(xwininfo -root -children | awk '/"Screen saver"/ { print $1; exit }')
+: >"$WORK/taker"
+$X11 focused >"$WORK/taker" &
+HELPER_PID=$!
+wait_until 5 test -s "$WORK/taker"
+sleep "$(scaled 0.5)"
+if running; then
+    now=$($X11 focus)
+    [ "$now" = "$saver_window" ] && pass "a focus taken once comes back to the saver" || fail "a focus taken once stays on $now"
+    press_key Escape
+    expect_end 1 0 "a key ends it after that"
+else
+    fail "a focus taken once ended the saver"
+fi
+kill "$HELPER_PID"
+wait "$HELPER_PID" 2>/dev/null
+start_saver
+: >"$WORK/taker"
+$X11 keep-focus >"$WORK/taker" &
+HELPER_PID=$!
+wait_until 5 test -s "$WORK/taker"
+expect_end 1 0 "a client that keeps the focus ends the saver with status 0"
+kill "$HELPER_PID"
+wait "$HELPER_PID" 2>/dev/null
+HELPER_PID=""
 finish

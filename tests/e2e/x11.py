@@ -15,6 +15,8 @@ Usage: x11.py unmap WINDOW          unmaps the window (as a careless program wou
        x11.py group N               locks keyboard group N, counted from 0, as a layout switch does
        x11.py focused               maps an ordinary window, gives it the keyboard focus
                                     and keeps it until killed; prints its id
+       x11.py keep-focus            like focused, and takes the focus back whenever it loses it, as
+                                    a compositor's window manager does for its own windows
        x11.py shown                 maps an ordinary window without focusing it and keeps it
                                     until killed; prints its id
        x11.py window-manager ACTIVE [STACKED ...]
@@ -72,8 +74,13 @@ class ScreenSaverInfo(ctypes.Structure):
                 ("event_mask", c_ulong)]
 
 
+class FocusChangeEvent(ctypes.Structure):
+    _fields_ = [("type", c_int), ("serial", c_ulong), ("send_event", c_int), ("display", pointer), ("window", Window),
+                ("mode", c_int), ("detail", c_int)]
+
+
 class Event(ctypes.Union):
-    _fields_ = [("client", ClientMessageEvent), ("pad", c_long * 24)]
+    _fields_ = [("type", c_int), ("client", ClientMessageEvent), ("focus", FocusChangeEvent), ("pad", c_long * 24)]
 
 
 declare(x11, "XOpenDisplay", pointer, c_char_p)
@@ -97,6 +104,8 @@ declare(x11, "XkbLockGroup", c_int, pointer, c_uint, c_uint)
 declare(x11, "XSetInputFocus", c_int, pointer, Window, c_int, c_ulong)
 declare(x11, "XChangeProperty", c_int, pointer, Window, Atom, Atom, c_int, c_int, ctypes.POINTER(c_ulong), c_int)
 declare(x11, "XDeleteProperty", c_int, pointer, Window, Atom)
+declare(x11, "XSelectInput", c_int, pointer, Window, c_long)
+declare(x11, "XNextEvent", c_int, pointer, ctypes.POINTER(Event))
 declare(x11, "XGetInputFocus", c_int, pointer, ctypes.POINTER(Window), ctypes.POINTER(c_int))
 
 GRAB_SUCCESS = 0
@@ -109,6 +118,9 @@ MOD2 = 1 << 4  # the modifier Num_Lock sets on every usual keymap
 POINTER_ROOT = 1
 REVERT_TO_PARENT = 2
 XA_WINDOW = 33
+FOCUS_CHANGE_MASK = 1 << 21
+FOCUS_OUT = 10
+NOTIFY_NORMAL, NOTIFY_WHILE_GRABBED = 0, 3
 PROP_MODE_REPLACE = 0
 SAVER_STATES = {0: "off", 1: "on", 3: "disabled"}
 
@@ -184,6 +196,24 @@ def shown(display, root, take_focus):
         x11.XSync(display, 0)
     print(hex(window), flush=True)
     hold_until_killed()
+
+
+def keep_focus(display, root):
+    window = x11.XCreateSimpleWindow(display, root, 0, 0, 200, 100, 0, 0, 0xFFFFFF)
+    x11.XSelectInput(display, window, FOCUS_CHANGE_MASK)
+    x11.XMapRaised(display, window)
+    x11.XSync(display, 0)
+    x11.XSetInputFocus(display, window, REVERT_TO_PARENT, CURRENT_TIME)
+    x11.XSync(display, 0)
+    print(hex(window), flush=True)
+    # SIGTERM ends the process at once: a Python handler would wait for XNextEvent to return.
+    event = Event()
+    while True:
+        x11.XNextEvent(display, ctypes.byref(event))
+        # Grabs move the focus for a moment on their own; only a real change counts.
+        if event.type == FOCUS_OUT and event.focus.mode in (NOTIFY_NORMAL, NOTIFY_WHILE_GRABBED):
+            x11.XSetInputFocus(display, window, REVERT_TO_PARENT, CURRENT_TIME)
+            x11.XSync(display, 0)
 
 
 def window_manager(display, root, active, stacked):
@@ -266,6 +296,8 @@ def main(arguments):
         x11.XkbLockGroup(display, USE_CORE_KEYBOARD, int(rest[0]))
     elif command == "focused":
         shown(display, root, True)
+    elif command == "keep-focus":
+        keep_focus(display, root)
     elif command == "shown":
         shown(display, root, False)
     elif command == "window-manager":

@@ -159,7 +159,7 @@ void X11Host::show_window()
     end_server_saver();
     m_layout = current_layout();
     m_window = create_black_window(x, m_layout.play_area,
-        KeyPressMask | ButtonPressMask | PointerMotionMask | ExposureMask | StructureNotifyMask | VisibilityChangeMask);
+        KeyPressMask | ButtonPressMask | PointerMotionMask | ExposureMask | StructureNotifyMask | VisibilityChangeMask | FocusChangeMask);
     // Window managers leave an override-redirect window alone, so it carries
     // no state or icon for them; some (weston's, under Xwayland) even abort
     // on a full-screen state there. The name and the owning process are for
@@ -272,6 +272,12 @@ std::optional<std::string> X11Host::handle_window_event(XEvent const& event)
             XMapRaised(m_connection->display(), m_window);
         }
         break;
+    case FocusIn:
+    case FocusOut:
+        // The grab's own focus events say nothing about who has the keyboard.
+        if (event.xfocus.window == m_window && event.xfocus.mode != NotifyGrab && event.xfocus.mode != NotifyUngrab)
+            follow_focus();
+        break;
     case VisibilityNotify:
         if (event.xvisibility.window == m_window && event.xvisibility.state != VisibilityUnobscured)
             raise_all();
@@ -312,6 +318,34 @@ std::optional<std::string> X11Host::grab_input()
     if (!pointer)
         return "another program holds the pointer";
     return {};
+}
+
+void X11Host::follow_focus()
+{
+    Display* display = m_connection->display();
+    KeyboardFocus now;
+    XGetInputFocus(display, &now.window, &now.revert_to);
+    auto const holder = is_ours(now.window) ? FocusWatch::Holder::Saver : FocusWatch::Holder::Other;
+    switch (m_focus_watch.observe(holder, this->now())) {
+    case FocusWatch::Action::TakeBack:
+        // Once, without the wait of the first grab: the answer is the focus
+        // that holds when the watch's time is up.
+        XSetInputFocus(display, m_window, RevertToNone, CurrentTime);
+        XGrabKeyboard(display, m_window, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+        break;
+    case FocusWatch::Action::End:
+        m_keyboard_taken = true;
+        break;
+    case FocusWatch::Action::Nothing:
+        break;
+    }
+}
+
+bool X11Host::keyboard_taken(std::int64_t now)
+{
+    if (m_focus_watch.check(now) == FocusWatch::Action::End)
+        m_keyboard_taken = true;
+    return m_keyboard_taken;
 }
 
 void X11Host::return_focus()
