@@ -17,7 +17,7 @@ enum class TimerId {
 
 constexpr int timer_count = 3;
 
-// Everything the saver asks of the platform it runs on. Each backend (the
+// Everything the saver asks of the platform it runs on. Each front end (the
 // headless simulator, the X11 desktop, the Windows screen saver) implements
 // it; the saver itself includes no header of any operating system. The clock
 // is not here: the platform passes the time in with every event.

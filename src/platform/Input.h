@@ -5,7 +5,7 @@
 namespace qm {
 
 // A key as the key handler sees it: the Windows virtual-key code the key
-// sends, whatever platform it came from. Every backend translates its native
+// sends, whatever platform it came from. Every front end translates its native
 // keys into these once, through its key table. Only the keys some table
 // names have a name here; letters, digits and function keys are ranges.
 enum class VirtualKey : std::int16_t {

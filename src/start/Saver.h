@@ -12,7 +12,7 @@
 
 namespace qm {
 
-// The one object a backend drives: it starts the program and hands it each
+// The one object a front end drives: it starts the program and hands it each
 // event with the time the event happened. One event at a time, each handler
 // to completion; no event reaches a handler before start-up or after the end.
 class Saver {

@@ -23,7 +23,7 @@ enum class Layer {
     Banner,
 };
 
-// One step of bringing the window on screen up to date. Every backend
+// One step of bringing the window on screen up to date. Every front end
 // executes the same list with its display's own means.
 struct DrawOperation {
     enum class Kind {

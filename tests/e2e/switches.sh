@@ -50,6 +50,13 @@ if ! under_wine; then
         [ "$status" = 0 ] && [[ "$text" =~ ^quilvenmoor\ [0-9]+\.[0-9]+ ]] && pass "'$argument' prints '$text'" \
             || fail "'$argument' ended with status $status and printed: $text"
     done
+    # An answer that cannot be written is a failure, said on standard error.
+    for argument in --help --version; do
+        text=$(env -u DISPLAY $LAUNCH "$argument" 2>&1 >/dev/full)
+        status=$?
+        [ "$status" = 1 ] && [[ "$text" == *"cannot write"* ]] && pass "'$argument' to a full disk ends with status 1 and says so" \
+            || fail "'$argument' to a full disk ended with status $status and said: $text"
+    done
     for arguments in "--HELP" "-v" "--help /S" "/S --version"; do
         eval "words=($arguments)"
         text=$($LAUNCH "${words[@]}" 2>&1 </dev/null)

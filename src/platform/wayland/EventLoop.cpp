@@ -1,7 +1,7 @@
 #include "platform/wayland/EventLoop.h"
 
 #include "platform/TickDelivery.h"
-#include "platform/x11/KeyTable.h"
+#include "platform/posix/KeyTable.h"
 
 #include <wayland-client.h>
 
@@ -55,7 +55,7 @@ wl_pointer_listener const pointer_listener = pointer_listener_for(on_pointer_ent
 
 }
 
-EventLoop::EventLoop(WaylandHost& host, Saver& saver, x11::TerminationSignals const& signals)
+EventLoop::EventLoop(WaylandHost& host, Saver& saver, posix::TerminationSignals const& signals)
     : m_host(host)
     , m_saver(saver)
     , m_signals(signals)
@@ -94,7 +94,7 @@ EventLoop::Outcome EventLoop::run()
             due = repeat;
         int timeout = -1;
         if (due)
-            timeout = static_cast<int>(std::max<std::int64_t>(0, *due - x11::monotonic_milliseconds()));
+            timeout = static_cast<int>(std::max<std::int64_t>(0, *due - posix::monotonic_milliseconds()));
         pollfd descriptors[2] = { { wl_display_get_fd(display), POLLIN, 0 }, { m_signals.descriptor(), POLLIN, 0 } };
         poll(descriptors, m_signals.descriptor() >= 0 ? 2 : 1, timeout);
         if (descriptors[0].revents & (POLLIN | POLLERR | POLLHUP))
@@ -137,8 +137,8 @@ void EventLoop::follow_play_size()
 
 void EventLoop::deliver_due()
 {
-    std::int64_t const now = x11::monotonic_milliseconds();
-    deliver_due_ticks(m_host, m_saver, now, x11::wall_clock, m_trace_ticks ? TickTrace::On : TickTrace::Off);
+    std::int64_t const now = posix::monotonic_milliseconds();
+    deliver_due_ticks(m_host, m_saver, now, posix::wall_clock, m_trace_ticks ? TickTrace::On : TickTrace::Off);
     if (auto const key = m_repeat.take_due(now); key && m_saver.running())
         deliver_key(*key);
 }
@@ -149,7 +149,7 @@ void EventLoop::present()
     if (!form || !m_host.present(m_renderer, *form))
         return;
     if (m_trace_ticks && !m_presented)
-        std::fprintf(stderr, "frame %lld\n", static_cast<long long>(x11::monotonic_milliseconds()));
+        std::fprintf(stderr, "frame %lld\n", static_cast<long long>(posix::monotonic_milliseconds()));
     m_presented = true;
 }
 
@@ -182,7 +182,7 @@ void EventLoop::key(std::uint32_t key, bool pressed)
         m_repeat.release(key);
         return;
     }
-    m_repeat.press(key, m_keymap.repeats(key) ? Repetition::Repeats : Repetition::Single, x11::monotonic_milliseconds());
+    m_repeat.press(key, m_keymap.repeats(key) ? Repetition::Repeats : Repetition::Single, posix::monotonic_milliseconds());
     deliver_key(key);
 }
 
@@ -193,8 +193,8 @@ void EventLoop::deliver_key(std::uint32_t key)
     // A key pressed before any keymap arrived still ends the saver, as an
     // unknown key does everywhere.
     std::vector<unsigned long> const by_layout = m_keymap.level_one_keysyms(key);
-    VirtualKey const virtual_key = x11::virtual_key_for(m_keymap.keysym(key), by_layout, Keymap::xkb_keycode(key));
-    std::int64_t const now = x11::monotonic_milliseconds();
+    VirtualKey const virtual_key = posix::virtual_key_for(m_keymap.keysym(key), by_layout, Keymap::xkb_keycode(key));
+    std::int64_t const now = posix::monotonic_milliseconds();
     // A diagnostic for watching presses and their repeats from outside.
     if (m_trace_ticks)
         std::fprintf(stderr, "key %d %lld\n", code_of(virtual_key), static_cast<long long>(now));
@@ -205,7 +205,7 @@ template<typename Deliver>
 void EventLoop::deliver_at(std::int64_t now, Deliver&& deliver)
 {
     m_host.set_now(now);
-    deliver(x11::wall_clock());
+    deliver(posix::wall_clock());
 }
 
 void EventLoop::pointer_entered(std::uint32_t serial, wl_surface* surface, double x, double y)
@@ -222,7 +222,7 @@ void EventLoop::pointer_moved(double x, double y)
     auto const position = m_host.play_position(m_pointer_surface, x, y);
     if (!position || !m_saver.running())
         return;
-    deliver_at(x11::monotonic_milliseconds(), [&](ClockReading clock) { m_saver.mouse_move(position->first, position->second, clock); });
+    deliver_at(posix::monotonic_milliseconds(), [&](ClockReading clock) { m_saver.mouse_move(position->first, position->second, clock); });
     m_last_pointer = position;
 }
 
@@ -237,7 +237,7 @@ void EventLoop::button(std::uint32_t button, bool pressed)
                                                                   : std::nullopt;
     if (!clicked)
         return;
-    deliver_at(x11::monotonic_milliseconds(), [&](ClockReading clock) { m_saver.mouse_down(*clicked, m_last_pointer->first, m_last_pointer->second, clock); });
+    deliver_at(posix::monotonic_milliseconds(), [&](ClockReading clock) { m_saver.mouse_down(*clicked, m_last_pointer->first, m_last_pointer->second, clock); });
 }
 
 }

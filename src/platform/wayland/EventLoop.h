@@ -3,7 +3,7 @@
 #include "platform/wayland/KeyRepeat.h"
 #include "platform/wayland/Keymap.h"
 #include "platform/wayland/WaylandHost.h"
-#include "platform/x11/Process.h"
+#include "platform/posix/Process.h"
 #include "start/Saver.h"
 #include "window/Renderer.h"
 
@@ -31,7 +31,7 @@ public:
         Failed, // the compositor is gone or refused us: see failure()
     };
 
-    EventLoop(WaylandHost&, Saver&, x11::TerminationSignals const&);
+    EventLoop(WaylandHost&, Saver&, posix::TerminationSignals const&);
     ~EventLoop();
 
     EventLoop(EventLoop const&) = delete;
@@ -64,7 +64,7 @@ private:
 
     WaylandHost& m_host;
     Saver& m_saver;
-    x11::TerminationSignals const& m_signals;
+    posix::TerminationSignals const& m_signals;
     ScreenSize m_size;
     Renderer m_renderer;
     KeyRepeat m_repeat;

@@ -2,7 +2,7 @@
 
 #include "platform/wayland/Keymap.h"
 #include "platform/wayland/ShmBuffer.h"
-#include "platform/x11/KeyTable.h"
+#include "platform/posix/KeyTable.h"
 #include "window/MessageBoxPicture.h"
 
 #include "xdg-shell-client.h"
@@ -58,7 +58,7 @@ void on_keyboard_leave(void*, wl_keyboard*, std::uint32_t, wl_surface*) { }
 void on_key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t key, std::uint32_t state)
 {
     BoxWindow& box = box_of(data);
-    if (state == WL_KEYBOARD_KEY_STATE_PRESSED && closes_message_box(x11::virtual_key_for(box.keymap.keysym(key))))
+    if (state == WL_KEYBOARD_KEY_STATE_PRESSED && closes_message_box(posix::virtual_key_for(box.keymap.keysym(key))))
         box.open = false;
 }
 void on_modifiers(void* data, wl_keyboard*, std::uint32_t, std::uint32_t depressed, std::uint32_t latched, std::uint32_t locked, std::uint32_t group)

@@ -65,7 +65,7 @@ constexpr std::uint32_t every_edge = ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAY
 WaylandHost::WaylandHost(std::string argument_text, std::unique_ptr<Connection> connection, std::string const& session_name)
     : m_arguments(std::move(argument_text))
     , m_connection(std::move(connection))
-    , m_lock(session_name)
+    , m_lock("quilvenmoor", session_name)
 {
     for (auto const& output : m_connection->outputs())
         m_order.add(output->name);

@@ -4,7 +4,7 @@
 #include "platform/wayland/Connection.h"
 #include "platform/wayland/OutputOrder.h"
 #include "platform/wayland/Painter.h"
-#include "platform/x11/InstanceLock.h"
+#include "platform/posix/InstanceLock.h"
 
 #include <cstdint>
 #include <memory>
@@ -79,7 +79,7 @@ private:
 
     std::string m_arguments;
     std::unique_ptr<Connection> m_connection;
-    x11::InstanceLock m_lock;
+    posix::InstanceLock m_lock;
     OutputOrder m_order;
     std::vector<std::unique_ptr<Surface>> m_surfaces;
     bool m_shown { false };

@@ -3,15 +3,15 @@
 
 #include "platform/wayland/EventLoop.h"
 #include "platform/wayland/WaylandHost.h"
-#include "platform/x11/SaverRun.h"
+#include "platform/posix/SaverRun.h"
 
 namespace qm::wayland {
 
 int run_saver(std::string const& arguments, std::unique_ptr<Connection> connection, std::string const& session_name,
-    x11::TerminationSignals const& signals)
+    posix::TerminationSignals const& signals)
 {
     WaylandHost host(arguments, std::move(connection), session_name);
-    return x11::run_to_end<EventLoop>(host, signals);
+    return posix::run_to_end<EventLoop>(host, signals);
 }
 
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/wayland/Connection.h"
-#include "platform/x11/Process.h"
+#include "platform/posix/Process.h"
 
 #include <memory>
 #include <string>
@@ -10,6 +10,6 @@ namespace qm::wayland {
 
 // The saver on a Wayland compositor that offers the layer shell: runs
 // `arguments` and returns the exit status.
-int run_saver(std::string const& arguments, std::unique_ptr<Connection>, std::string const& session_name, x11::TerminationSignals const&);
+int run_saver(std::string const& arguments, std::unique_ptr<Connection>, std::string const& session_name, posix::TerminationSignals const&);
 
 }

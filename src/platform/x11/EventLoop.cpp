@@ -1,7 +1,8 @@
 #include "platform/x11/EventLoop.h"
 
 #include "platform/TickDelivery.h"
-#include "platform/x11/KeyTable.h"
+#include "platform/posix/KeyTable.h"
+#include "platform/x11/MouseButtons.h"
 
 #include <X11/XKBlib.h>
 
@@ -46,7 +47,7 @@ ScreenSize window_size(Connection& connection, Window window)
 
 }
 
-EventLoop::EventLoop(X11HostBase& host, Saver& saver, TerminationSignals const& signals)
+EventLoop::EventLoop(X11HostBase& host, Saver& saver, posix::TerminationSignals const& signals)
     : m_host(host)
     , m_saver(saver)
     , m_size(window_size(host.connection(), host.window()))
@@ -83,7 +84,7 @@ EventLoop::Outcome EventLoop::run()
             fail(std::move(*error));
             return Outcome::Failed;
         }
-        if (std::int64_t const now = monotonic_milliseconds(); m_host.keyboard_taken(now)) {
+        if (std::int64_t const now = posix::monotonic_milliseconds(); m_host.keyboard_taken(now)) {
             // Keys typed now would reach another program, unseen behind the saver.
             deliver_at(now, [&](ClockReading clock) { m_saver.dismiss(clock); });
         }
@@ -96,7 +97,7 @@ EventLoop::Outcome EventLoop::run()
             wake = keyboard;
         int timeout = -1;
         if (wake)
-            timeout = static_cast<int>(std::max<std::int64_t>(0, *wake - monotonic_milliseconds()));
+            timeout = static_cast<int>(std::max<std::int64_t>(0, *wake - posix::monotonic_milliseconds()));
         pollfd descriptors[2] = { { m_host.connection().file_descriptor(), POLLIN, 0 }, { m_signals.descriptor(), POLLIN, 0 } };
         poll(descriptors, m_signals.descriptor() >= 0 ? 2 : 1, timeout);
         if (m_signals.requested())
@@ -110,20 +111,20 @@ EventLoop::Outcome EventLoop::run()
 
 void EventLoop::deliver_due_ticks()
 {
-    std::int64_t const now = monotonic_milliseconds();
-    qm::deliver_due_ticks(m_host, m_saver, now, wall_clock, m_trace_ticks ? TickTrace::On : TickTrace::Off);
+    std::int64_t const now = posix::monotonic_milliseconds();
+    qm::deliver_due_ticks(m_host, m_saver, now, posix::wall_clock, m_trace_ticks ? TickTrace::On : TickTrace::Off);
 }
 
 template<typename Deliver>
 void EventLoop::deliver_at(std::int64_t now, Deliver&& deliver)
 {
     m_host.set_now(now);
-    deliver(wall_clock());
+    deliver(posix::wall_clock());
 }
 
 bool EventLoop::handle(XEvent& event)
 {
-    std::int64_t const now = monotonic_milliseconds();
+    std::int64_t const now = posix::monotonic_milliseconds();
     Window const window = m_host.window();
     switch (event.type) {
     case KeyPress: {
@@ -136,7 +137,7 @@ bool EventLoop::handle(XEvent& event)
         if (keysym == NoSymbol)
             keysym = XLookupKeysym(&event.xkey, 0);
         LevelOneKeysyms const by_group = level_one_keysyms(event.xkey);
-        VirtualKey const key = virtual_key_for(keysym, std::span(by_group.keysyms.data(), by_group.count), event.xkey.keycode);
+        VirtualKey const key = posix::virtual_key_for(keysym, std::span(by_group.keysyms.data(), by_group.count), event.xkey.keycode);
         deliver_at(now, [&](ClockReading clock) { m_saver.key_down(key, clock); });
         return true;
     }
@@ -190,7 +191,7 @@ void EventLoop::present()
         return;
     m_painter.execute(m_renderer.update(*form), m_renderer);
     if (m_trace_ticks && !m_presented)
-        std::fprintf(stderr, "frame %lld\n", static_cast<long long>(monotonic_milliseconds()));
+        std::fprintf(stderr, "frame %lld\n", static_cast<long long>(posix::monotonic_milliseconds()));
     m_presented = true;
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/x11/Painter.h"
-#include "platform/x11/Process.h"
+#include "platform/posix/Process.h"
 #include "platform/x11/X11HostBase.h"
 #include "start/Saver.h"
 #include "window/Renderer.h"
@@ -25,7 +25,7 @@ public:
     };
 
     // The signals are the caller's, set up before the display is opened.
-    EventLoop(X11HostBase&, Saver&, TerminationSignals const&);
+    EventLoop(X11HostBase&, Saver&, posix::TerminationSignals const&);
 
     EventLoop(EventLoop const&) = delete;
     EventLoop& operator=(EventLoop const&) = delete;
@@ -47,7 +47,7 @@ private:
     ScreenSize m_size;
     Renderer m_renderer;
     Painter m_painter;
-    TerminationSignals const& m_signals;
+    posix::TerminationSignals const& m_signals;
     std::string m_failure;
     bool m_trace_ticks;
     bool m_presented { false };

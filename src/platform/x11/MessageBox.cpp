@@ -1,6 +1,6 @@
 #include "platform/x11/MessageBox.h"
 
-#include "platform/x11/KeyTable.h"
+#include "platform/posix/KeyTable.h"
 #include "window/MessageBoxPicture.h"
 
 #include <X11/Xatom.h>
@@ -53,7 +53,7 @@ void show_message_box(Connection& connection, std::string_view text, std::string
                 connection.put_image(window, gc, image, image.bounds(), 0, 0);
             break;
         case KeyPress: {
-            if (closes_message_box(virtual_key_for(XLookupKeysym(&event.xkey, 0))))
+            if (closes_message_box(posix::virtual_key_for(XLookupKeysym(&event.xkey, 0))))
                 open = false;
             break;
         }

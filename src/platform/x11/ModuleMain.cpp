@@ -4,7 +4,7 @@
 #include "platform/x11/EventLoop.h"
 #include "platform/x11/ModuleHost.h"
 #include "platform/x11/ModuleOptions.h"
-#include "platform/x11/Process.h"
+#include "platform/posix/Process.h"
 #include "start/Saver.h"
 
 #include <cstdint>
@@ -27,11 +27,11 @@ void report(std::string const& message) { std::fprintf(stderr, "%s: %s\n", progr
 // ends the module as quietly as one that came first.
 constexpr int signal_grace_milliseconds = 250;
 
-bool signal_follows(TerminationSignals const& signals)
+bool signal_follows(posix::TerminationSignals const& signals)
 {
-    std::int64_t const deadline = monotonic_milliseconds() + signal_grace_milliseconds;
+    std::int64_t const deadline = posix::monotonic_milliseconds() + signal_grace_milliseconds;
     while (!signals.requested()) {
-        std::int64_t const left = deadline - monotonic_milliseconds();
+        std::int64_t const left = deadline - posix::monotonic_milliseconds();
         if (left <= 0)
             return false;
         pollfd descriptor { signals.descriptor(), POLLIN, 0 };
@@ -40,12 +40,12 @@ bool signal_follows(TerminationSignals const& signals)
     return true;
 }
 
-int run(ModuleOptions const& options, TerminationSignals const& signals)
+int run(ModuleOptions const& options, posix::TerminationSignals const& signals)
 {
     ModuleHost host(options.target, options.window_id);
     Saver saver(host);
-    host.set_now(monotonic_milliseconds());
-    saver.start(wall_clock());
+    host.set_now(posix::monotonic_milliseconds());
+    saver.start(posix::wall_clock());
     if (saver.running()) {
         EventLoop loop(host, saver, signals);
         if (loop.run() == EventLoop::Outcome::Failed) {
@@ -73,8 +73,8 @@ int run(ModuleOptions const& options, TerminationSignals const& signals)
 int main(int argc, char** argv)
 {
     using namespace qm::x11;
-    ensure_standard_descriptors();
-    TerminationSignals const signals;
+    qm::posix::ensure_standard_descriptors();
+    qm::posix::TerminationSignals const signals;
 
     std::vector<std::string_view> const arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     char const* environment_window = std::getenv("XSCREENSAVER_WINDOW");

@@ -86,7 +86,7 @@ std::vector<Window> windows_listed_on_root(Connection& x, char const* property)
 
 X11Host::X11Host(std::string argument_text, std::string const& session_name)
     : m_arguments(std::move(argument_text))
-    , m_lock(session_name)
+    , m_lock("quilvenmoor", session_name)
 {
 }
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/MonitorLayout.h"
+#include "platform/posix/InstanceLock.h"
 #include "platform/x11/FocusReturn.h"
 #include "platform/x11/FocusWatch.h"
-#include "platform/x11/InstanceLock.h"
 #include "platform/x11/X11HostBase.h"
 
 #include <optional>
@@ -49,7 +49,7 @@ private:
     void end_server_saver();
 
     std::string m_arguments;
-    InstanceLock m_lock;
+    posix::InstanceLock m_lock;
     Cursor m_blank_pointer { None };
     std::vector<Window> m_covers;
     MonitorLayout m_layout;

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "platform/x11/Process.h"
+#include "platform/posix/Process.h"
 #include "start/Saver.h"
 
 #include <cstdio>
 #include <string>
 
-namespace qm::x11 {
+namespace qm::posix {
 
 // One run of the saver on a desktop front end, start to end: the saver
 // starts, the front end's loop runs it, and a run-time error is reported on

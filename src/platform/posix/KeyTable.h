@@ -2,14 +2,14 @@
 
 #include "platform/Input.h"
 
-#include <optional>
 #include <span>
 
-namespace qm::x11 {
+namespace qm::posix {
 
-// The virtual key the key handler expects for an X keysym, as the key would
-// send it on Windows; VirtualKey::Unknown for a key Windows has no code for
-// (which, like every key that is not a command, ends the saver).
+// The virtual key the key handler expects for a keysym (X11 and xkbcommon
+// give keys the same symbols), as the key would send it on Windows;
+// VirtualKey::Unknown for a key Windows has no code for (which, like every
+// key that is not a command, ends the saver).
 //
 // Windows gives a letter key its letter's code on every layout, so that A,
 // S and Q steer the saver on a Cyrillic or Greek layout too. The same holds
@@ -21,9 +21,5 @@ namespace qm::x11 {
 // `keycode`, an XKB keycode of the evdev kind that X servers and Wayland
 // compositors use, counts as the letter or digit a US keyboard has there.
 VirtualKey virtual_key_for(unsigned long keysym, std::span<unsigned long const> level_one_keysyms_by_group = {}, unsigned int keycode = 0);
-
-// The mouse button of an X button number; none for the wheel and the
-// buttons beyond it, which are no clicks.
-std::optional<MouseButton> mouse_button_for(unsigned int button);
 
 }

@@ -1,6 +1,7 @@
 // `quilvenmoor`: the saver on a Linux desktop, straight on a Wayland
 // compositor that offers the layer shell, otherwise on X11.
-#include "platform/wayland/FrontEndChoice.h"
+#include "platform/desktop/FrontEndChoice.h"
+#include "platform/posix/Process.h"
 #include "platform/wayland/WaylandMain.h"
 #include "platform/x11/Connection.h"
 #include "platform/x11/X11Main.h"
@@ -64,9 +65,10 @@ std::string environment(char const* name)
     return value ? value : "";
 }
 
-int run(int argc, char** argv, qm::x11::TerminationSignals const& signals)
+int run(int argc, char** argv, qm::posix::TerminationSignals const& signals)
 {
-    using namespace qm::wayland;
+    using namespace qm::desktop;
+    using qm::wayland::Connection;
     SessionFacts facts;
     facts.forced = environment("QUILVENMOOR_PLATFORM");
     facts.x_display = !environment("DISPLAY").empty();
@@ -85,7 +87,7 @@ int run(int argc, char** argv, qm::x11::TerminationSignals const& signals)
     std::string const arguments = argument_text(argc, argv);
 
     if (choice.front_end == FrontEnd::Wayland)
-        return run_saver(arguments, std::move(connection), session, signals);
+        return qm::wayland::run_saver(arguments, std::move(connection), session, signals);
     connection.reset();
     if (choice.front_end && !choice.message.empty())
         std::fprintf(stderr, "quilvenmoor: %s\n", choice.message.c_str());
@@ -108,18 +110,16 @@ int run(int argc, char** argv, qm::x11::TerminationSignals const& signals)
 
 int main(int argc, char** argv)
 {
-    qm::x11::ensure_standard_descriptors();
+    qm::posix::ensure_standard_descriptors();
     switch (question_asked(argc, argv)) {
     case Question::Usage:
-        std::fputs(usage_text, stdout);
-        return 0;
+        return qm::posix::answer_on_standard_output("quilvenmoor", usage_text);
     case Question::Version:
-        std::puts("quilvenmoor " QUILVENMOOR_VERSION);
-        return 0;
+        return qm::posix::answer_on_standard_output("quilvenmoor", "quilvenmoor " QUILVENMOOR_VERSION "\n");
     case Question::Nothing:
         break;
     }
-    qm::x11::TerminationSignals const signals;
+    qm::posix::TerminationSignals const signals;
     try {
         return run(argc, argv, signals);
     } catch (qm::x11::DisplayError const& error) {

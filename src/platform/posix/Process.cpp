@@ -1,13 +1,15 @@
-#include "platform/x11/Process.h"
+#include "platform/posix/Process.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace qm::x11 {
+namespace qm::posix {
 
 namespace {
 
@@ -67,6 +69,17 @@ void ensure_standard_descriptors()
             close(opened);
         }
     }
+}
+
+int answer_on_standard_output(std::string_view program, std::string_view text)
+{
+    std::size_t const written = std::fwrite(text.data(), 1, text.size(), stdout);
+    int const flushed = std::fflush(stdout);
+    if (written == text.size() && flushed == 0 && !std::ferror(stdout))
+        return 0;
+    int const error = errno;
+    std::fprintf(stderr, "%.*s: cannot write to standard output: %s\n", static_cast<int>(program.size()), program.data(), std::strerror(error));
+    return 1;
 }
 
 TerminationSignals::TerminationSignals()

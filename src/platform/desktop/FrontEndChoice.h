@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-namespace qm::wayland {
+namespace qm::desktop {
 
 // The two front ends of the desktop program.
 enum class FrontEnd {

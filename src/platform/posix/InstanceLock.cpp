@@ -1,4 +1,4 @@
-#include "platform/x11/InstanceLock.h"
+#include "platform/posix/InstanceLock.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,15 +8,11 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-namespace qm::x11 {
+namespace qm::posix {
 
-InstanceLock::InstanceLock(std::string const& display_name)
+InstanceLock::InstanceLock(std::string_view program, std::string const& session_name)
 {
-    // The screen number does not matter: ":0" and ":0.0" are the same display.
-    std::string display = display_name;
-    if (auto const dot = display.rfind('.'); dot != std::string::npos && dot > display.rfind(':'))
-        display.erase(dot);
-    std::string const name = "quilvenmoor-" + std::to_string(getuid()) + "-" + display;
+    std::string const name = std::string(program) + "-" + std::to_string(getuid()) + "-" + session_name;
 
     m_socket = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (m_socket < 0)

@@ -1,6 +1,6 @@
-#include "platform/wayland/FrontEndChoice.h"
+#include "platform/desktop/FrontEndChoice.h"
 
-namespace qm::wayland {
+namespace qm::desktop {
 
 namespace {
 
@@ -44,7 +44,11 @@ std::string session_name(std::string const& wayland_socket, std::string const& x
 {
     if (!wayland_socket.empty())
         return "wayland:" + wayland_socket;
-    return x_display;
+    // The screen number does not matter: ":0" and ":0.0" are the same display.
+    std::string display = x_display;
+    if (auto const dot = display.rfind('.'); dot != std::string::npos && dot > display.rfind(':'))
+        display.erase(dot);
+    return display;
 }
 
 std::string wayland_socket_path(char const* wayland_display, char const* runtime_directory)
