@@ -60,6 +60,21 @@ TEST(FocusWatch, ALossNotTakenBackEndsTheSaverAfterAQuarterSecond)
     EXPECT_EQ(late.observe(Holder::Other, 10 + wait + 40), Action::End);
 }
 
+TEST(FocusWatch, AFocusOnNoWindowIsNoLoss)
+{
+    // A compositor's window manager may keep the X focus on None while the
+    // saver has its keyboard; keys then go to the saver's grab.
+    FocusWatch watch = holding_since(0);
+    EXPECT_EQ(watch.observe(Holder::Nobody, 100), Action::Nothing);
+    EXPECT_FALSE(watch.deadline());
+    EXPECT_EQ(watch.check(100 + 10 * wait), Action::Nothing);
+    // Nor is a loss to another window that ends on no window.
+    EXPECT_EQ(watch.observe(Holder::Other, 5000), Action::TakeBack);
+    EXPECT_EQ(watch.observe(Holder::Nobody, 5010), Action::Nothing);
+    EXPECT_EQ(watch.check(5000 + wait), Action::Nothing);
+    EXPECT_FALSE(watch.deadline());
+}
+
 TEST(FocusWatch, AContestForTheFocusIsDecidedByTheHolderWhenTheWaitEnds)
 {
     // A window manager that puts the focus back as often as the saver takes it.

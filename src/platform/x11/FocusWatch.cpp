@@ -9,8 +9,8 @@ FocusWatch::Action FocusWatch::observe(Holder holder, std::int64_t now)
         m_held = true;
         return check(now);
     }
-    if (!m_held)
-        return Action::Nothing;
+    if (holder == Holder::Nobody || !m_held)
+        return check(now);
     // One attempt per loss: a client that keeps taking the focus back (a
     // compositor's window manager does) is answered by the end of the wait,
     // not by a contest of focus changes.
@@ -26,7 +26,7 @@ FocusWatch::Action FocusWatch::check(std::int64_t now)
     if (!m_lost_at || now - *m_lost_at < take_back_milliseconds)
         return Action::Nothing;
     // The wait is over: only the holder at its end counts, not the changes on the way.
-    if (m_holder == Holder::Saver) {
+    if (m_holder != Holder::Other) {
         m_lost_at.reset();
         return Action::Nothing;
     }

@@ -9,9 +9,11 @@ namespace qm::x11 {
 // keyboard focus from it: under Xwayland the compositor moves the X focus
 // away when one of its own windows takes the keyboard, and every key then
 // reaches that window, unseen behind the saver. On a loss the saver takes
-// the focus back once; if it does not hold the focus again a quarter of a
-// second after the loss, it ends. A loss counts only once the saver has held
-// the focus: while it starts, the focus is still where the user left it.
+// the focus back once; if another client still holds the focus a quarter of
+// a second after the loss, it ends. A loss counts only once the saver has
+// held the focus: while it starts, the focus is still where the user left
+// it. A focus on no window is no loss: some compositors keep the X focus on
+// None while their keyboard focus, and with it every key, is on the saver.
 // Time is the loop's, in milliseconds; the watch never reads a clock.
 class FocusWatch {
 public:
@@ -19,7 +21,8 @@ public:
 
     enum class Holder {
         Saver, // one of the saver's windows
-        Other, // another client's window, None, or the window under the pointer
+        Other, // another client's window
+        Nobody, // None, the window under the pointer, or the root window
     };
     enum class Action {
         Nothing,

@@ -325,7 +325,11 @@ void X11Host::follow_focus()
     Display* display = m_connection->display();
     KeyboardFocus now;
     XGetInputFocus(display, &now.window, &now.revert_to);
-    auto const holder = is_ours(now.window) ? FocusWatch::Holder::Saver : FocusWatch::Holder::Other;
+    auto holder = FocusWatch::Holder::Other;
+    if (is_ours(now.window))
+        holder = FocusWatch::Holder::Saver;
+    else if (now.window == None || now.window == PointerRoot || now.window == m_connection->root())
+        holder = FocusWatch::Holder::Nobody;
     switch (m_focus_watch.observe(holder, this->now())) {
     case FocusWatch::Action::TakeBack:
         // Once, without the wait of the first grab: the answer is the focus
