@@ -81,7 +81,7 @@ fi
 stop_process weston
 SESSION=("${plain[@]}")
 
-start_sway
+start_sway "exec echo \$DISPLAY >$WORK/sway-display"
 session_set DISPLAY="$DISPLAY"
 # The information box is a window of the compositor's own, closed by Return.
 information_box() { as_user swaymsg -t get_tree | grep -q '"name": "S C R E E N   S A V E R"'; }
@@ -106,6 +106,26 @@ SAVER_PID=$first
 running && pass "the first copy keeps running" || fail "the first copy ended"
 stop_saver
 stop_display
+
+# sway's own Xwayland keeps the X focus on None while sway's keyboard focus
+# is on the saver's window, whose grab then gets the keys: that is no lost
+# focus. The saver keeps running there, and a key ends it.
+session_set DISPLAY="$(cat "$WORK/sway-display")" QUILVENMOOR_PLATFORM=x11
+start_wayland_saver
+if wait_until 10 saver_viewable; then
+    sleep 1
+    if running; then
+        pass "on sway's Xwayland it keeps running (the X focus is on $(as_user python3 "$(dirname "$0")/x11.py" focus))"
+        press_key x
+        expect_end 1 0 "a key ends it there with status 0"
+    else
+        fail "on sway's Xwayland it ended by itself: $(cat "$WORK/saver.out")"
+    fi
+else
+    fail "the saver's window did not show on sway's Xwayland: $(cat "$WORK/saver.out")"
+    stop_saver
+fi
+session_set DISPLAY QUILVENMOOR_PLATFORM
 
 # swayidle runs the command through sh, which records its pid and becomes the saver.
 spawn idle swayidle -w timeout 2 "echo \$\$ >$WORK/idle-saver.pid; exec $SAVER /S >$WORK/idle-saver.out 2>&1" 2>"$WORK/swayidle.log"
