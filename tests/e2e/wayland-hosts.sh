@@ -44,9 +44,21 @@ stop_process weston
 # down: its X window manager aborts on some hints on an override-redirect
 # window, and the whole session goes with it.
 new_runtime
-# Xwayland's sockets go where every X server's go; as root, the folder may not exist yet.
-[ -d /tmp/.X11-unix ] || mkdir -m 1777 /tmp/.X11-unix
-spawn weston weston --backend=headless-backend.so --socket=weston-x --idle-time=0 --xwayland >"$WORK/weston-x.log" 2>&1
+# weston picks its display number from the lock files and gives up when the
+# socket file of that number exists, which a concurrent X server may have
+# made without a lock file. As root, it gets a folder of sockets of its own;
+# clients reach its server through the abstract socket, which weston moves
+# past when taken.
+private_sockets=()
+if [ "$(id -u)" = 0 ]; then
+    [ -d /tmp/.X11-unix ] || mkdir -m 1777 /tmp/.X11-unix
+    private_sockets=(unshare --mount --propagation private sh -c 'mount -t tmpfs -o mode=1777 tmpfs /tmp/.X11-unix && exec "$@"' sh)
+fi
+user_prefix
+# unshare, sh, setpriv and env all exec: $! is weston's pid.
+"${private_sockets[@]}" "${PREFIX[@]}" weston --backend=headless-backend.so --socket=weston-x --idle-time=0 --xwayland >"$WORK/weston-x.log" 2>&1 &
+weston_PID=$!
+SESSION_PROCESSES="$SESSION_PROCESSES weston"
 xwayland_display() { grep -o 'xserver listening on display :[0-9]*' "$WORK/weston-x.log" | grep -o ':[0-9]*$'; }
 wait_until 10 xwayland_display >/dev/null || { cat "$WORK/weston-x.log"; abort "weston's Xwayland did not listen"; }
 SESSION=("${plain[@]/weston-test/weston-x}" DISPLAY="$(xwayland_display)" QUILVENMOOR_PLATFORM=x11)
