@@ -15,12 +15,14 @@
 #   font     make the built-in font again
 set -euo pipefail
 
-# The Wayland front end builds against libwayland and xkbcommon.
-run=(cmake make g++ pkg-config libgtest-dev libpng-dev libx11-dev libxrandr-dev libxss-dev
-    libwayland-dev wayland-protocols libxkbcommon-dev
+# The Wayland front end builds against libwayland and xkbcommon; the idle
+# watcher against libXext (XSync) and libsystemd (sd-bus).
+run=(cmake make g++ pkg-config libgtest-dev libpng-dev libx11-dev libxrandr-dev libxss-dev libxext-dev
+    libwayland-dev wayland-protocols libxkbcommon-dev libsystemd-dev
     xvfb xdotool imagemagick x11-xserver-utils)
-check=(python3 x11-utils x11-xkb-utils)
-package=(dpkg-dev lintian file man-db)
+# The idle watcher's scenario runs a private session bus.
+check=(python3 x11-utils x11-xkb-utils dbus-daemon)
+package=(dpkg-dev lintian file man-db desktop-file-utils)
 # qemu-user-static runs 32-bit Wine where the kernel runs no 32-bit programs.
 windows=(binutils g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 wine32:i386 qemu-user-static)
 fuzz=(clang libclang-rt-14-dev)
