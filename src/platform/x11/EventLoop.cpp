@@ -84,14 +84,20 @@ EventLoop::Outcome EventLoop::run()
             fail(std::move(*error));
             return Outcome::Failed;
         }
+        if (std::int64_t const now = posix::monotonic_milliseconds(); m_host.keyboard_taken(now)) {
+            // Keys typed now would reach another program, unseen behind the saver.
+            deliver_at(now, [&](ClockReading clock) { m_saver.dismiss(clock); });
+        }
         if (!m_saver.running())
             break;
         present();
 
-        auto const due = m_host.scheduler().next_due();
+        auto wake = m_host.scheduler().next_due();
+        if (auto const keyboard = m_host.keyboard_deadline(); keyboard && (!wake || *keyboard < *wake))
+            wake = keyboard;
         int timeout = -1;
-        if (due)
-            timeout = static_cast<int>(std::max<std::int64_t>(0, *due - posix::monotonic_milliseconds()));
+        if (wake)
+            timeout = static_cast<int>(std::max<std::int64_t>(0, *wake - posix::monotonic_milliseconds()));
         pollfd descriptors[2] = { { m_host.connection().file_descriptor(), POLLIN, 0 }, { m_signals.descriptor(), POLLIN, 0 } };
         poll(descriptors, m_signals.descriptor() >= 0 ? 2 : 1, timeout);
         if (m_signals.requested())
@@ -172,6 +178,7 @@ bool EventLoop::handle(XEvent& event)
     default:
         break;
     }
+    m_host.set_now(now);
     if (auto const failure = m_host.handle_window_event(event))
         return fail(*failure);
     return true;
