@@ -11,7 +11,7 @@
 #            cross build under Wine, the fuzzer, xscreensaver and the
 #            Wayland compositors of the scenarios
 #   bench    what `make bench` adds to test: Google Benchmark, strace,
-#            two screen-saver collections and Xwayland to compare with
+#            two screen-saver collections and the compositors with Xwayland to compare with
 #   picture  make the README's moving picture
 #   font     make the built-in font again
 set -euo pipefail
@@ -31,9 +31,9 @@ windows=(binutils g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine w
 fuzz=(clang libclang-rt-14-dev)
 # The Wayland scenarios run it on a headless sway (swaybar, swayidle), with
 # foot as the application underneath, wtype and grim for keys and
-# screenshots, and weston as a compositor without the layer shell; foot and
-# swaybar draw text, so a font comes too.
-wayland=(sway swayidle grim wtype foot weston fonts-dejavu-core)
+# screenshots, and weston as a compositor without the layer shell, also with
+# its Xwayland; foot and swaybar draw text, so a font comes too.
+wayland=(sway swayidle grim wtype foot weston xwayland fonts-dejavu-core)
 xscreensaver=(xscreensaver)
 bench=(libbenchmark-dev strace xscreensaver-data xscreensaver-data-extra)
 picture=(webp)
@@ -46,7 +46,7 @@ for group in "${@:-run}"; do
     check) packages+=("${run[@]}" "${check[@]}") ;;
     package) packages+=("${run[@]}" "${package[@]}") ;;
     test) packages+=("${run[@]}" "${check[@]}" "${package[@]}" "${windows[@]}" "${fuzz[@]}" "${xscreensaver[@]}" "${wayland[@]}") ;;
-    bench) packages+=("${bench[@]}" "${wayland[@]}" xwayland) ;;
+    bench) packages+=("${bench[@]}" "${wayland[@]}") ;;
     picture) packages+=("${picture[@]}") ;;
     font) packages+=("${font[@]}") ;;
     *) echo "install-deps.sh: no group named '$group'" >&2; exit 2 ;;

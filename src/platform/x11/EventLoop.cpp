@@ -104,6 +104,10 @@ EventLoop::Outcome EventLoop::run()
             fail(std::move(*error));
             return Outcome::Failed;
         }
+        if (std::int64_t const now = posix::monotonic_milliseconds(); m_host.keyboard_taken(now)) {
+            // Keys typed now would reach another program, unseen behind the saver.
+            deliver_at(now, [&](ClockReading clock) { m_saver.dismiss(clock); });
+        }
         if (!m_saver.running())
             break;
         follow_visibility(posix::monotonic_milliseconds());
@@ -140,12 +144,14 @@ Visibility EventLoop::visibility() const
 
 std::optional<std::int64_t> EventLoop::next_wake() const
 {
-    auto const tick_wake = next_tick_wake(m_host.scheduler(), m_loop_visibility, m_last_tick_wake);
+    auto wake = next_tick_wake(m_host.scheduler(), m_loop_visibility, m_last_tick_wake);
     // The monitor's power is asked on the wake-ups the ticks bring; only a
     // loop with no timer running would wake for it alone.
-    if (!tick_wake)
-        return m_power.next_query();
-    return tick_wake;
+    if (!wake)
+        wake = m_power.next_query();
+    if (auto const keyboard = m_host.keyboard_deadline(); keyboard && (!wake || *keyboard < *wake))
+        wake = keyboard;
+    return wake;
 }
 
 void EventLoop::follow_visibility(std::int64_t now)
@@ -263,6 +269,7 @@ bool EventLoop::handle(XEvent& event)
             return true;
         break;
     }
+    m_host.set_now(now);
     if (auto const failure = m_host.handle_window_event(event))
         return fail(*failure);
     return true;
