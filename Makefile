@@ -83,6 +83,7 @@ bench: windows
 	python3 bench/window.py $(BUILD) --scr $(WIN64_BUILD)/Quilvenmoor.scr
 	bench/wayland.sh $(BUILD)
 	bench/idle.sh $(BUILD)
+	bench/dpms.sh $(BUILD)
 
 # A zip for Windows users: both screen savers, how to install them and the
 # licences, the texts with Windows line endings whatever the checkout did.

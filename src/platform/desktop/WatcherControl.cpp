@@ -1,6 +1,7 @@
 #include "platform/desktop/WatcherControl.h"
 
 #include "platform/desktop/FrontEndChoice.h"
+#include "platform/posix/InstanceLock.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -20,15 +21,6 @@ namespace {
 // How long a request or an answer may take to arrive, in milliseconds: a
 // caller that connects and says nothing must not stall the watcher.
 constexpr int exchange_limit = 1000;
-
-socklen_t fill_address(sockaddr_un& address, std::string const& name)
-{
-    address = {};
-    address.sun_family = AF_UNIX;
-    std::size_t const length = std::min(name.size(), sizeof address.sun_path - 1);
-    std::memcpy(address.sun_path + 1, name.data(), length); // sun_path[0] = 0: the abstract namespace
-    return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + length);
-}
 
 bool readable_within(int descriptor, int milliseconds)
 {
@@ -60,7 +52,7 @@ std::string WatcherControl::address_name(std::string const& session)
 {
     // Named as posix::InstanceLock names its claims, with the watcher's own
     // program name, so the watcher and the saver never share one.
-    return "quilvenmoor-idle-" + std::to_string(getuid()) + "-" + session;
+    return posix::instance_name("quilvenmoor-idle", session);
 }
 
 bool in_wayland_session()
@@ -85,7 +77,7 @@ WatcherControl::WatcherControl(std::string const& session)
     if (m_socket < 0)
         return;
     sockaddr_un address;
-    socklen_t const size = fill_address(address, address_name(session));
+    socklen_t const size = posix::abstract_socket_address(address_name(session), address);
     if (bind(m_socket, reinterpret_cast<sockaddr const*>(&address), size) != 0 || listen(m_socket, 4) != 0) {
         m_another_runs = errno == EADDRINUSE;
         close(m_socket);
@@ -140,7 +132,7 @@ std::optional<std::string> WatcherControl::ask(std::string const& session, std::
     if (connection < 0)
         return std::nullopt;
     sockaddr_un address;
-    socklen_t const size = fill_address(address, address_name(session));
+    socklen_t const size = posix::abstract_socket_address(address_name(session), address);
     std::optional<std::string> reply;
     if (connect(connection, reinterpret_cast<sockaddr const*>(&address), size) == 0 && write_all(connection, command + "\n")) {
         std::string text;
