@@ -223,10 +223,41 @@ has_application() { as_user swaymsg -t get_tree | grep -q '"app_id": "underneath
 # wtype brings a keymap of its own with every run: it pauses first, or the key is lost.
 press_key() { as_user wtype -s 300 -k "$1" -s 100; }
 
-# A screenshot of the whole layout, or of the output named in SHOT_OUTPUT.
+# A screenshot of the whole layout, or of the output named in SHOT_OUTPUT;
+# through grim, or what SHOOTER names for a compositor without it.
+SHOOTER=grim
 screenshot() {
     rm -f "$1"
-    as_user grim ${SHOT_OUTPUT:+-o "$SHOT_OUTPUT"} ${SHOT_CURSOR:+-c} "$1.tmp.png" && mv "$1.tmp.png" "$1"
+    case $SHOOTER in
+    grim) as_user grim ${SHOT_OUTPUT:+-o "$SHOT_OUTPUT"} ${SHOT_CURSOR:+-c} "$1.tmp.png" && mv "$1.tmp.png" "$1" ;;
+    weston) weston_screenshot "$1" ;;
+    esac
+}
+
+# Starts a headless weston 1280 x 800 with its screenshot protocol, and
+# points the session at it. It renders through GL: its pixman renderer
+# copies the unused byte of XRGB pixels, which weston-screenshooter then
+# writes as a transparent, black picture.
+start_weston() {
+    new_runtime
+    session_set WAYLAND_DISPLAY=weston-test
+    spawn weston weston --backend=headless-backend.so --socket=weston-test --idle-time=0 --debug --use-gl \
+        --width=1280 --height=800 "$@" >"$WORK/weston.log" 2>&1
+    # Our virtual-pointer client, finding no such thing there, tells when weston answers.
+    weston_answers() { as_user "$POINTER" </dev/null 2>&1 | grep -q "offers no"; }
+    wait_until 10 weston_answers || { cat "$WORK/weston.log"; abort "weston did not start"; }
+    SHOOTER=weston
+    mkdir -p "$WORK/shots"
+    chown --reference="$WORK" "$WORK/shots"
+}
+
+# weston-screenshooter writes its picture into the folder it runs in.
+weston_screenshot() {
+    local shot
+    rm -f "$WORK"/shots/*.png
+    (cd "$WORK/shots" && as_user timeout 10 weston-screenshooter) || return 1
+    shot=$(ls "$WORK"/shots/*.png 2>/dev/null | head -n 1)
+    [ -n "$shot" ] && convert "$shot" -alpha off "$1"
 }
 
 # How many pixels of the last located shot lie outside the box and the banner and are not black.
