@@ -45,6 +45,7 @@ wayland_cleanup() {
         [ -n "${!pid:-}" ] && kill "${!pid}" 2>/dev/null
     done
     [ -n "${POINTER_FD:-}" ] && exec {POINTER_FD}>&-
+    [ -n "${MUTTER_FD:-}" ] && exec {MUTTER_FD}>&-
     cleanup
 }
 trap wayland_cleanup EXIT
@@ -231,7 +232,62 @@ screenshot() {
     case $SHOOTER in
     grim) as_user grim ${SHOT_OUTPUT:+-o "$SHOT_OUTPUT"} ${SHOT_CURSOR:+-c} "$1.tmp.png" && mv "$1.tmp.png" "$1" ;;
     weston) weston_screenshot "$1" ;;
+    mutter) mutter_command shot "$1.tmp.png" && mv "$1.tmp.png" "$1" ;;
     esac
+}
+
+# Starts a headless mutter with one 1280 x 800 monitor under a session bus of
+# its own, with PipeWire for its screen casts, and mutter.py connected to it
+# for keys and pictures; points the session at it, DISPLAY at the X display
+# mutter offers for Xwayland.
+start_mutter() {
+    local folder="$WORK/mutter"
+    mkdir -p "$folder"
+    chown --reference="$WORK" "$folder"
+    new_runtime
+    session_set WAYLAND_DISPLAY=mutter-test DISPLAY SWAYSOCK
+    # dbus-run-session leaves its child running when it ends: each program
+    # leaves its pid for the cleanup.
+    cat >"$folder/session.sh" <<'SESSION'
+echo "$DBUS_SESSION_BUS_ADDRESS" >"$1/bus"
+pgrep -P "$PPID" -x dbus-daemon >"$1/dbus.pid"
+pipewire >"$1/pipewire.log" 2>&1 &
+echo $! >"$1/pipewire.pid"
+wireplumber >"$1/wireplumber.log" 2>&1 &
+echo $! >"$1/wireplumber.pid"
+echo $$ >"$1/mutter.pid"
+exec mutter --wayland --headless --virtual-monitor 1280x800 --wayland-display mutter-test
+SESSION
+    spawn bus dbus-run-session sh "$folder/session.sh" "$folder" >"$folder/session.log" 2>&1
+    wait_until 10 test -s "$folder/mutter.pid" -a -S "$RUNTIME/mutter-test" -a -S "$RUNTIME/pipewire-0" || abort "mutter did not start"
+    local name
+    for name in dbus pipewire wireplumber mutter; do
+        printf -v "${name}_PID" %s "$(cat "$folder/$name.pid")"
+        SESSION_PROCESSES="$SESSION_PROCESSES $name"
+    done
+    listening_x() { MUTTER_DISPLAY=$(ss -xlpn | grep "pid=$mutter_PID," | grep -o '/tmp/.X11-unix/X[0-9]*' | head -n 1); [ -n "$MUTTER_DISPLAY" ]; }
+    wait_until 10 listening_x || abort "mutter offers no X display"
+    MUTTER_DISPLAY=":${MUTTER_DISPLAY##*X}"
+
+    rm -f "$WORK/mutter.in" "$WORK/mutter.out"
+    mkfifo "$WORK/mutter.in"
+    chown --reference="$WORK" "$WORK/mutter.in"
+    spawn mutter_tool sh -c 'exec python3 "$0" "$1" <"$2" >"$3" 2>&1' "$(dirname "${BASH_SOURCE[0]}")/mutter.py" \
+        "$(cat "$folder/bus")" "$WORK/mutter.in" "$WORK/mutter.out"
+    exec {MUTTER_FD}>"$WORK/mutter.in"
+    MUTTER_REPLIES=1
+    wait_until 20 grep -q ready "$WORK/mutter.out" || { cat "$WORK/mutter.out"; abort "mutter's remote desktop did not start"; }
+    SHOOTER=mutter
+}
+
+mutter_answered() { [ "$(wc -l <"$WORK/mutter.out")" -ge "$MUTTER_REPLIES" ]; }
+
+# Sends mutter.py one command and waits for its answer; fails with it.
+mutter_command() {
+    echo "$*" >&"$MUTTER_FD"
+    MUTTER_REPLIES=$((MUTTER_REPLIES + 1))
+    wait_until 25 mutter_answered || return 1
+    [ "$(tail -n 1 "$WORK/mutter.out")" = done ]
 }
 
 # Starts a headless weston 1280 x 800 with its screenshot protocol, and
