@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# What the saver costs on a headless sway, measured from outside: CPU of the
-# compositor and the saver over 20 s (after 3 s of start-up) for the native
-# front end, for `quilvenmoor /S` forced onto Xwayland under the same sway
-# (then Xwayland's CPU counts too), and for the sway alone; and the saver's
-# peak resident memory. CPU comes from /proc/PID/task/*/schedstat, in
+# What the saver costs on a headless sway and a headless mutter, measured
+# from outside: CPU of the compositor and the saver over 20 s (after 3 s of
+# start-up) for the native front end (the layer shell on sway, fullscreen
+# windows on mutter), for `quilvenmoor /S` forced onto Xwayland under the
+# same compositor (then Xwayland's CPU counts too), and for the compositor
+# alone; and the saver's peak resident memory. CPU comes from /proc/PID/task/*/schedstat, in
 # nanoseconds. Figures, not pass or fail.
 #
 #   bench/wayland.sh BUILD [SECONDS]
@@ -36,9 +37,11 @@ total() { printf '%s\n' "$@" | awk '{ sum += $1 } END { printf "%.1f", sum }'; }
 
 peak_rss_mb() { awk '/^VmHWM:/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
 
-# sway starts Xwayland with the first X client, on the display it gave its children.
-xwayland_pid() { pgrep -a -x Xwayland | awk -v display="$1" '$3 == display { print $1 }'; }
+# The compositor starts Xwayland with the first X client, on the display it
+# gave its children; the display is one of its arguments.
+xwayland_pid() { pgrep -a -x Xwayland | awk -v display="$1" '{ for (i = 3; i <= NF; ++i) if ($i == display) print $1 }'; }
 
+[ -n "${BENCH_MUTTER_ONLY:-}" ] || {
 start_sway "xwayland enable"
 sleep 3
 echo "idle sway: sway $(shares "$sway_PID") %"
@@ -60,4 +63,30 @@ xwayland=$(xwayland_pid "$display")
 [ -n "$xwayland" ] || { echo "Xwayland was not found"; exit 1; }
 mapfile -t cpu < <(shares "$sway_PID" "$SAVER_PID" "$xwayland")
 echo "Xwayland: sway ${cpu[0]} %, saver ${cpu[1]} %, Xwayland ${cpu[2]} %, total $(total "${cpu[@]}") %, saver peak RSS $(peak_rss_mb "$SAVER_PID") MB"
+stop_saver
+
+# The same on a headless mutter, which offers no layer shell: the saver's
+# fullscreen windows beside the saver forced onto mutter's Xwayland. The
+# screen cast the pictures come through runs in both.
+stop_process pointer
+stop_process sway
+}
+session_set DISPLAY XAUTHORITY QUILVENMOOR_PLATFORM
+start_mutter
+sleep 3
+echo "idle mutter: mutter $(shares "$mutter_PID") %"
+
+start_saver_shown
+sleep 3
+mapfile -t cpu < <(shares "$mutter_PID" "$SAVER_PID")
+echo "mutter, native fullscreen windows: mutter ${cpu[0]} %, saver ${cpu[1]} %, total $(total "${cpu[@]}") %, saver peak RSS $(peak_rss_mb "$SAVER_PID") MB"
+stop_saver
+
+session_set "${MUTTER_X[@]}" QUILVENMOOR_PLATFORM=x11
+start_saver_shown
+sleep 3
+xwayland=$(xwayland_pid "${MUTTER_X[0]#DISPLAY=}")
+[ -n "$xwayland" ] || { echo "mutter's Xwayland for ${MUTTER_X[0]} was not found: $(pgrep -a -x Xwayland)"; exit 1; }
+mapfile -t cpu < <(shares "$mutter_PID" "$SAVER_PID" "$xwayland")
+echo "mutter, Xwayland: mutter ${cpu[0]} %, saver ${cpu[1]} %, Xwayland ${cpu[2]} %, total $(total "${cpu[@]}") %, saver peak RSS $(peak_rss_mb "$SAVER_PID") MB"
 stop_saver

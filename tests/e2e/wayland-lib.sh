@@ -238,14 +238,15 @@ screenshot() {
 
 # Starts a headless mutter with one 1280 x 800 monitor under a session bus of
 # its own, with PipeWire for its screen casts, and mutter.py connected to it
-# for keys and pictures; points the session at it, DISPLAY at the X display
-# mutter offers for Xwayland.
+# for keys and pictures; points the session at it. MUTTER_X names the X
+# display mutter offers for Xwayland and its authority file, as mutter
+# gives them to its children (DISPLAY=... XAUTHORITY=...).
 start_mutter() {
     local folder="$WORK/mutter"
     mkdir -p "$folder"
     chown --reference="$WORK" "$folder"
     new_runtime
-    session_set WAYLAND_DISPLAY=mutter-test DISPLAY SWAYSOCK
+    session_set WAYLAND_DISPLAY=mutter-test DISPLAY XAUTHORITY SWAYSOCK
     # dbus-run-session leaves its child running when it ends: each program
     # leaves its pid for the cleanup.
     cat >"$folder/session.sh" <<'SESSION'
@@ -265,9 +266,23 @@ SESSION
         printf -v "${name}_PID" %s "$(cat "$folder/$name.pid")"
         SESSION_PROCESSES="$SESSION_PROCESSES $name"
     done
-    listening_x() { MUTTER_DISPLAY=$(ss -xlpn | grep "pid=$mutter_PID," | grep -o '/tmp/.X11-unix/X[0-9]*' | head -n 1); [ -n "$MUTTER_DISPLAY" ]; }
+    # mutter listens on two X displays, its children's and a private one,
+    # and starts Xwayland when an X client connects to either; Xwayland's
+    # command line names its children's.
+    listening_x() {
+        x_socket=$(ss -xlpn | grep "pid=$mutter_PID," | grep -o '/tmp/.X11-unix/X[0-9]*' | head -n 1)
+        x_authority=$(ls "$RUNTIME"/.mutter-Xwaylandauth.* 2>/dev/null | head -n 1)
+        [ -n "$x_socket" ] && [ -n "$x_authority" ]
+    }
     wait_until 10 listening_x || abort "mutter offers no X display"
-    MUTTER_DISPLAY=":${MUTTER_DISPLAY##*X}"
+    as_user env DISPLAY=":${x_socket##*X}" XAUTHORITY="$x_authority" xset q >/dev/null 2>&1
+    xwayland_display() {
+        local xwayland
+        xwayland=$(pgrep -P "$mutter_PID" -x Xwayland) &&
+            x_display=$(tr '\0' '\n' <"/proc/$xwayland/cmdline" | grep -m 1 '^:[0-9]*$')
+    }
+    wait_until 10 xwayland_display || abort "mutter did not start Xwayland"
+    MUTTER_X=(DISPLAY="$x_display" XAUTHORITY="$x_authority")
 
     rm -f "$WORK/mutter.in" "$WORK/mutter.out"
     mkfifo "$WORK/mutter.in"

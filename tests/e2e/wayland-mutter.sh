@@ -12,7 +12,7 @@ KEY_A=30 KEY_S=31 KEY_X=45 KEY_Z=44 KEY_Q=16 KEY_SPACE=57 KEY_LEFT=105
 keys() { mutter_command key "$@"; }
 
 start_mutter
-session_set DISPLAY="$MUTTER_DISPLAY"
+session_set "${MUTTER_X[@]}"
 # A terminal underneath; whatever it gets is appended to $WORK/typed.
 : >"$WORK/typed"
 chown --reference="$WORK" "$WORK/typed"
