@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/TickDelivery.h"
 #include "platform/wayland/KeyRepeat.h"
 #include "platform/wayland/KeyboardWatch.h"
 #include "platform/wayland/Keymap.h"
@@ -62,6 +63,7 @@ private:
     void deliver_at(std::int64_t now, Deliver&&);
     void deliver_key(std::uint32_t key);
     void deliver_due();
+    void deliver_due_ticks_by(std::int64_t now);
     // The compositor asked the saver's window to close, or gave the
     // keyboard to another window for good: the saver ends as a dismissing
     // key ends it.
@@ -83,6 +85,9 @@ private:
     Keymap m_keymap;
     std::string m_failure;
     bool m_trace_ticks;
+    // What the loop knew when it last went to sleep, and when it last ran ticks.
+    Visibility m_visibility { Visibility::Seen };
+    std::int64_t m_last_tick_wake { 0 };
     bool m_presented { false };
 };
 
