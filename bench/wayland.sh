@@ -5,8 +5,10 @@
 # (then Xwayland's CPU counts too), and for the sway alone; and the saver's
 # peak resident memory. Then the saver in a sway nested in that one, shown
 # and hidden: its CPU, wake-ups and commits a second, and the nested sway's
-# CPU. CPU comes from /proc/PID/task/*/schedstat, in nanoseconds. Figures,
-# not pass or fail.
+# CPU. Last the same first comparison on a headless mutter, which offers no
+# layer shell: the saver's fullscreen windows beside the saver on mutter's
+# Xwayland. CPU comes from /proc/PID/task/*/schedstat, in nanoseconds.
+# Figures, not pass or fail.
 #
 #   bench/wayland.sh BUILD [SECONDS]
 build=$(cd "${1:-build}" && pwd) || exit 2
@@ -38,8 +40,9 @@ total() { printf '%s\n' "$@" | awk '{ sum += $1 } END { printf "%.1f", sum }'; }
 
 peak_rss_mb() { awk '/^VmHWM:/ { printf "%.1f", $2 / 1024 }' "/proc/$1/status"; }
 
-# sway starts Xwayland with the first X client, on the display it gave its children.
-xwayland_pid() { pgrep -a -x Xwayland | awk -v display="$1" '$3 == display { print $1 }'; }
+# The compositor starts Xwayland with the first X client, on the display it
+# gave its children; the display is one of its arguments.
+xwayland_pid() { pgrep -a -x Xwayland | awk -v display="$1" '{ for (i = 3; i <= NF; ++i) if ($i == display) print $1 }'; }
 
 start_sway "xwayland enable"
 sleep 3
@@ -136,3 +139,29 @@ EOF
 echo "nested sway, shown: $shown; saver $shown_commits commits/s"
 echo "nested sway, hidden: $hidden; saver $hidden_commits commits/s"
 echo "nested sway, shown again: the first commit ${first_frame:-(none)} ms after the switch"
+
+# The same on a headless mutter. The screen cast that the pictures come
+# through runs in both runs.
+stop_process nested
+stop_process pointer
+stop_process sway
+SESSION=("${OUTER_SESSION[@]}")
+session_set DISPLAY XAUTHORITY QUILVENMOOR_PLATFORM WAYLAND_DEBUG QUILVENMOOR_TICK_TRACE
+start_mutter
+sleep 3
+echo "idle mutter: mutter $(shares "$mutter_PID") %"
+
+start_saver_shown
+sleep 3
+mapfile -t cpu < <(shares "$mutter_PID" "$SAVER_PID")
+echo "mutter, native fullscreen windows: mutter ${cpu[0]} %, saver ${cpu[1]} %, total $(total "${cpu[@]}") %, saver peak RSS $(peak_rss_mb "$SAVER_PID") MB"
+stop_saver
+
+session_set "${MUTTER_X[@]}" QUILVENMOOR_PLATFORM=x11
+start_saver_shown
+sleep 3
+xwayland=$(xwayland_pid "${MUTTER_X[0]#DISPLAY=}")
+[ -n "$xwayland" ] || { echo "mutter's Xwayland for ${MUTTER_X[0]} was not found: $(pgrep -a -x Xwayland)"; exit 1; }
+mapfile -t cpu < <(shares "$mutter_PID" "$SAVER_PID" "$xwayland")
+echo "mutter, Xwayland: mutter ${cpu[0]} %, saver ${cpu[1]} %, Xwayland ${cpu[2]} %, total $(total "${cpu[@]}") %, saver peak RSS $(peak_rss_mb "$SAVER_PID") MB"
+stop_saver

@@ -31,10 +31,14 @@ windows=(binutils g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine w
 fuzz=(clang libclang-rt-14-dev)
 # The Wayland scenarios run it on a headless sway (swaybar, swayidle), with
 # foot as the application underneath, wtype and grim for keys and
-# screenshots, weston as a compositor without the layer shell, also with
-# its Xwayland, and mutter for the idle watcher's scenario on GNOME's idle
-# monitor; foot and swaybar draw text, so a font comes too.
-wayland=(sway swayidle grim wtype foot weston xwayland mutter fonts-dejavu-core)
+# screenshots, and on weston (also with its Xwayland) and GNOME's mutter as
+# compositors without the layer shell (mutter's keys and pictures go over its
+# session bus, the pictures through PipeWire and GStreamer; iproute2's ss
+# finds its X display; the idle watcher's scenario uses mutter's idle
+# monitor); foot and swaybar draw text, so a font comes too.
+wayland=(sway swayidle grim wtype foot weston xwayland fonts-dejavu-core
+    mutter dbus procps iproute2 pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-tools
+    gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
 xscreensaver=(xscreensaver)
 bench=(libbenchmark-dev strace xscreensaver-data xscreensaver-data-extra)
 picture=(webp)

@@ -45,6 +45,7 @@ wayland_cleanup() {
         [ -n "${!pid:-}" ] && kill "${!pid}" 2>/dev/null
     done
     [ -n "${POINTER_FD:-}" ] && exec {POINTER_FD}>&-
+    [ -n "${MUTTER_FD:-}" ] && exec {MUTTER_FD}>&-
     cleanup
 }
 trap wayland_cleanup EXIT
@@ -223,10 +224,111 @@ has_application() { as_user swaymsg -t get_tree | grep -q '"app_id": "underneath
 # wtype brings a keymap of its own with every run: it pauses first, or the key is lost.
 press_key() { as_user wtype -s 300 -k "$1" -s 100; }
 
-# A screenshot of the whole layout, or of the output named in SHOT_OUTPUT.
+# A screenshot of the whole layout, or of the output named in SHOT_OUTPUT;
+# through grim, or what SHOOTER names for a compositor without it.
+SHOOTER=grim
 screenshot() {
     rm -f "$1"
-    as_user grim ${SHOT_OUTPUT:+-o "$SHOT_OUTPUT"} ${SHOT_CURSOR:+-c} "$1.tmp.png" && mv "$1.tmp.png" "$1"
+    case $SHOOTER in
+    grim) as_user grim ${SHOT_OUTPUT:+-o "$SHOT_OUTPUT"} ${SHOT_CURSOR:+-c} "$1.tmp.png" && mv "$1.tmp.png" "$1" ;;
+    weston) weston_screenshot "$1" ;;
+    mutter) mutter_command shot "$1.tmp.png" && mv "$1.tmp.png" "$1" ;;
+    esac
+}
+
+# Starts a headless mutter with one 1280 x 800 monitor under a session bus of
+# its own, with PipeWire for its screen casts, and mutter.py connected to it
+# for keys and pictures; points the session at it. MUTTER_X names the X
+# display mutter offers for Xwayland and its authority file, as mutter
+# gives them to its children (DISPLAY=... XAUTHORITY=...).
+start_mutter() {
+    local folder="$WORK/mutter"
+    mkdir -p "$folder"
+    chown --reference="$WORK" "$folder"
+    new_runtime
+    session_set WAYLAND_DISPLAY=mutter-test DISPLAY XAUTHORITY SWAYSOCK
+    # dbus-run-session leaves its child running when it ends: each program
+    # leaves its pid for the cleanup.
+    cat >"$folder/session.sh" <<'SESSION'
+echo "$DBUS_SESSION_BUS_ADDRESS" >"$1/bus"
+pgrep -P "$PPID" -x dbus-daemon >"$1/dbus.pid"
+pipewire >"$1/pipewire.log" 2>&1 &
+echo $! >"$1/pipewire.pid"
+wireplumber >"$1/wireplumber.log" 2>&1 &
+echo $! >"$1/wireplumber.pid"
+echo $$ >"$1/mutter.pid"
+exec mutter --wayland --headless --virtual-monitor 1280x800 --wayland-display mutter-test
+SESSION
+    spawn bus dbus-run-session sh "$folder/session.sh" "$folder" >"$folder/session.log" 2>&1
+    wait_until 10 test -s "$folder/mutter.pid" -a -S "$RUNTIME/mutter-test" -a -S "$RUNTIME/pipewire-0" || abort "mutter did not start"
+    local name
+    for name in dbus pipewire wireplumber mutter; do
+        printf -v "${name}_PID" %s "$(cat "$folder/$name.pid")"
+        SESSION_PROCESSES="$SESSION_PROCESSES $name"
+    done
+    # mutter listens on two X displays, its children's and a private one,
+    # and starts Xwayland when an X client connects to either; Xwayland's
+    # command line names its children's.
+    listening_x() {
+        x_socket=$(ss -xlpn | grep "pid=$mutter_PID," | grep -o '/tmp/.X11-unix/X[0-9]*' | head -n 1)
+        x_authority=$(ls "$RUNTIME"/.mutter-Xwaylandauth.* 2>/dev/null | head -n 1)
+        [ -n "$x_socket" ] && [ -n "$x_authority" ]
+    }
+    wait_until 10 listening_x || abort "mutter offers no X display"
+    as_user env DISPLAY=":${x_socket##*X}" XAUTHORITY="$x_authority" xset q >/dev/null 2>&1
+    xwayland_display() {
+        local xwayland
+        xwayland=$(pgrep -P "$mutter_PID" -x Xwayland) &&
+            x_display=$(tr '\0' '\n' <"/proc/$xwayland/cmdline" | grep -m 1 '^:[0-9]*$')
+    }
+    wait_until 10 xwayland_display || abort "mutter did not start Xwayland"
+    MUTTER_X=(DISPLAY="$x_display" XAUTHORITY="$x_authority")
+
+    rm -f "$WORK/mutter.in" "$WORK/mutter.out"
+    mkfifo "$WORK/mutter.in"
+    chown --reference="$WORK" "$WORK/mutter.in"
+    spawn mutter_tool sh -c 'exec python3 "$0" "$1" <"$2" >"$3" 2>&1' "$(dirname "${BASH_SOURCE[0]}")/mutter.py" \
+        "$(cat "$folder/bus")" "$WORK/mutter.in" "$WORK/mutter.out"
+    exec {MUTTER_FD}>"$WORK/mutter.in"
+    MUTTER_REPLIES=1
+    wait_until 20 grep -q ready "$WORK/mutter.out" || { cat "$WORK/mutter.out"; abort "mutter's remote desktop did not start"; }
+    SHOOTER=mutter
+}
+
+mutter_answered() { [ "$(wc -l <"$WORK/mutter.out")" -ge "$MUTTER_REPLIES" ]; }
+
+# Sends mutter.py one command and waits for its answer; fails with it.
+mutter_command() {
+    echo "$*" >&"$MUTTER_FD"
+    MUTTER_REPLIES=$((MUTTER_REPLIES + 1))
+    wait_until 25 mutter_answered || return 1
+    [ "$(tail -n 1 "$WORK/mutter.out")" = done ]
+}
+
+# Starts a headless weston 1280 x 800 with its screenshot protocol, and
+# points the session at it. It renders through GL: its pixman renderer
+# copies the unused byte of XRGB pixels, which weston-screenshooter then
+# writes as a transparent, black picture.
+start_weston() {
+    new_runtime
+    session_set WAYLAND_DISPLAY=weston-test
+    spawn weston weston --backend=headless-backend.so --socket=weston-test --idle-time=0 --debug --use-gl \
+        --width=1280 --height=800 "$@" >"$WORK/weston.log" 2>&1
+    # Our virtual-pointer client, finding no such thing there, tells when weston answers.
+    weston_answers() { as_user "$POINTER" </dev/null 2>&1 | grep -q "offers no"; }
+    wait_until 10 weston_answers || { cat "$WORK/weston.log"; abort "weston did not start"; }
+    SHOOTER=weston
+    mkdir -p "$WORK/shots"
+    chown --reference="$WORK" "$WORK/shots"
+}
+
+# weston-screenshooter writes its picture into the folder it runs in.
+weston_screenshot() {
+    local shot
+    rm -f "$WORK"/shots/*.png
+    (cd "$WORK/shots" && as_user timeout 10 weston-screenshooter) || return 1
+    shot=$(ls "$WORK"/shots/*.png 2>/dev/null | head -n 1)
+    [ -n "$shot" ] && convert "$shot" -alpha off "$1"
 }
 
 # How many pixels of the last located shot lie outside the box and the banner and are not black.

@@ -1,5 +1,6 @@
 // `quilvenmoor`: the saver on a Linux desktop, straight on a Wayland
-// compositor that offers the layer shell, otherwise on X11.
+// compositor (through the layer shell where it offers one, else as
+// fullscreen windows), otherwise on X11.
 #include "platform/desktop/FrontEndChoice.h"
 #include "platform/posix/Process.h"
 #include "platform/wayland/WaylandMain.h"
@@ -81,16 +82,19 @@ int run(int argc, char** argv, qm::posix::TerminationSignals const& signals)
         connection = Connection::open();
         facts.compositor_reached = connection != nullptr;
         facts.layer_shell = connection && connection->layer_shell();
+        facts.window_manager = connection && connection->window_manager();
     }
     FrontEndChoice const choice = choose_front_end(facts);
     std::string const session = session_name(facts.wayland_session ? socket : std::string(), environment("DISPLAY"));
     std::string const arguments = argument_text(argc, argv);
 
-    if (choice.front_end == FrontEnd::Wayland)
-        return qm::wayland::run_saver(arguments, std::move(connection), session, signals);
-    connection.reset();
     if (choice.front_end && !choice.message.empty())
         std::fprintf(stderr, "quilvenmoor: %s\n", choice.message.c_str());
+    if (choice.front_end == FrontEnd::Wayland)
+        return qm::wayland::run_saver(arguments, std::move(connection), qm::wayland::Shell::Layer, session, signals);
+    if (choice.front_end == FrontEnd::WaylandFullscreen)
+        return qm::wayland::run_saver(arguments, std::move(connection), qm::wayland::Shell::Toplevel, session, signals);
+    connection.reset();
     if (!choice.front_end && !facts.forced.empty()) {
         std::fprintf(stderr, "quilvenmoor: %s\n", choice.message.c_str());
         return 1;

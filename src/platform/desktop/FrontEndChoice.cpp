@@ -6,20 +6,33 @@ namespace {
 
 constexpr char const* no_layer_shell = "the Wayland compositor does not offer the layer shell (zwlr_layer_shell_v1)";
 
+// Without the layer shell the saver is a fullscreen window like any other,
+// and the compositor gives the keyboard to any window that opens after it.
+FrontEndChoice fullscreen_windows()
+{
+    return { FrontEnd::WaylandFullscreen,
+        std::string(no_layer_shell) + "; running as a fullscreen window on each output (xdg_wm_base) instead: "
+            + "a window that opens takes the keyboard, and that ends the saver" };
+}
+
 }
 
 FrontEndChoice choose_front_end(SessionFacts const& facts)
 {
-    bool const native_possible = facts.wayland_session && facts.compositor_reached && facts.layer_shell;
+    bool const reached = facts.wayland_session && facts.compositor_reached;
     std::string const wayland_problem = !facts.wayland_session ? "no Wayland compositor was found (WAYLAND_DISPLAY is not set)"
         : !facts.compositor_reached                            ? "the Wayland compositor cannot be reached"
-                                                               : no_layer_shell;
+                                                               : std::string(no_layer_shell) + " nor xdg_wm_base";
+    auto native = [&]() -> std::optional<FrontEndChoice> {
+        if (reached && facts.layer_shell)
+            return FrontEndChoice { FrontEnd::Wayland, {} };
+        if (reached && facts.window_manager)
+            return fullscreen_windows();
+        return {};
+    };
 
-    if (facts.forced == "wayland") {
-        if (native_possible)
-            return { FrontEnd::Wayland, {} };
-        return { {}, "QUILVENMOOR_PLATFORM=wayland, but " + wayland_problem };
-    }
+    if (facts.forced == "wayland")
+        return native().value_or(FrontEndChoice { {}, "QUILVENMOOR_PLATFORM=wayland, but " + wayland_problem });
     if (facts.forced == "x11") {
         if (facts.x_display)
             return { FrontEnd::X11, {} };
@@ -28,8 +41,8 @@ FrontEndChoice choose_front_end(SessionFacts const& facts)
     if (!facts.forced.empty())
         return { {}, "QUILVENMOOR_PLATFORM must be \"wayland\" or \"x11\", not \"" + facts.forced + "\"" };
 
-    if (native_possible)
-        return { FrontEnd::Wayland, {} };
+    if (auto const choice = native())
+        return *choice;
     if (facts.x_display) {
         if (!facts.wayland_session)
             return { FrontEnd::X11, {} };

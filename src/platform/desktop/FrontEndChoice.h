@@ -5,9 +5,10 @@
 
 namespace qm::desktop {
 
-// The two front ends of the desktop program.
+// The front ends of the desktop program.
 enum class FrontEnd {
     Wayland, // layer-shell surfaces, straight on the compositor
+    WaylandFullscreen, // fullscreen windows, straight on a compositor without the layer shell
     X11, // Xlib, on an X server or through Xwayland
 };
 
@@ -17,6 +18,7 @@ struct SessionFacts {
     bool wayland_session { false }; // WAYLAND_DISPLAY is set, or the default socket exists
     bool compositor_reached { false }; // the connection to that compositor succeeded
     bool layer_shell { false }; // and it offers zwlr_layer_shell_v1
+    bool window_manager { false }; // and xdg_wm_base, for ordinary windows
     bool x_display { false }; // DISPLAY is set
 };
 

@@ -25,8 +25,8 @@ void on_keymap(void* data, wl_keyboard*, std::uint32_t format, std::int32_t desc
         close(descriptor);
 }
 // Keys already held when the keyboard arrives are no presses (see KeyRepeat).
-void on_keyboard_enter(void* data, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) { loop_of(data).stop_repeating(); }
-void on_keyboard_leave(void* data, wl_keyboard*, std::uint32_t, wl_surface*) { loop_of(data).stop_repeating(); }
+void on_keyboard_enter(void* data, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) { loop_of(data).keyboard_entered(); }
+void on_keyboard_leave(void* data, wl_keyboard*, std::uint32_t, wl_surface*) { loop_of(data).keyboard_left(); }
 void on_key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t key, std::uint32_t state)
 {
     loop_of(data).key(key, state == WL_KEYBOARD_KEY_STATE_PRESSED);
@@ -53,6 +53,13 @@ void on_button(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint3
 }
 wl_pointer_listener const pointer_listener = pointer_listener_for(on_pointer_enter, on_pointer_leave, on_motion, on_button);
 
+// A fullscreen window gets the keyboard once the compositor has mapped it,
+// which takes a frame or a few on a busy machine; a window that opens over
+// the saver takes it for good, while the keyboard passing through another
+// surface for a moment (a compositor's own popup) comes back at once.
+constexpr std::int64_t keyboard_arrival_limit = 1000;
+constexpr std::int64_t keyboard_return_limit = 250;
+
 }
 
 EventLoop::EventLoop(WaylandHost& host, Saver& saver, posix::TerminationSignals const& signals)
@@ -64,6 +71,8 @@ EventLoop::EventLoop(WaylandHost& host, Saver& saver, posix::TerminationSignals 
     , m_trace_ticks(std::getenv("QUILVENMOOR_TICK_TRACE") != nullptr)
 {
     m_saver.resize(m_size);
+    if (m_host.shell() == Shell::Toplevel)
+        m_keyboard_watch.emplace(keyboard_arrival_limit, keyboard_return_limit);
     Connection& connection = m_host.connection();
     seat_capabilities(connection.seat_capabilities());
     connection.on_seat_change([this](std::uint32_t capabilities) { seat_capabilities(capabilities); });
@@ -82,6 +91,8 @@ EventLoop::Outcome EventLoop::run()
 {
     wl_display* display = m_host.connection().display();
     present();
+    if (m_keyboard_watch)
+        m_keyboard_watch->start(posix::monotonic_milliseconds());
     while (m_saver.running()) {
         if (m_signals.requested())
             return Outcome::Signalled;
@@ -94,8 +105,10 @@ EventLoop::Outcome EventLoop::run()
         // the next wake a second on, and then run in a batch.
         m_visibility = m_host.frame_owed() ? Visibility::Unseen : Visibility::Seen;
         std::optional<std::int64_t> due = next_tick_wake(m_host.scheduler(), m_visibility, m_last_tick_wake);
-        if (auto const repeat = m_repeat.next_due(); repeat && (!due || *repeat < *due))
-            due = repeat;
+        for (auto const other : { m_repeat.next_due(), m_keyboard_watch ? m_keyboard_watch->deadline() : std::nullopt }) {
+            if (other && (!due || *other < *due))
+                due = other;
+        }
         int timeout = -1;
         if (due)
             timeout = static_cast<int>(std::max<std::int64_t>(0, *due - posix::monotonic_milliseconds()));
@@ -142,6 +155,7 @@ void EventLoop::follow_play_size()
 void EventLoop::deliver_due()
 {
     std::int64_t const now = posix::monotonic_milliseconds();
+    end_if_displaced(now);
     deliver_due_ticks_by(now);
     if (auto const key = m_repeat.take_due(now); key && m_saver.running())
         deliver_key(*key);
@@ -159,6 +173,28 @@ void EventLoop::deliver_due_ticks_by(std::int64_t now)
         m_last_tick_wake = now;
 }
 
+void EventLoop::end_if_displaced(std::int64_t now)
+{
+    if (!m_saver.running())
+        return;
+    if (m_host.close_requested() || (m_keyboard_watch && m_keyboard_watch->lost(now)))
+        deliver_at(now, [&](ClockReading clock) { m_saver.dismiss(clock); });
+}
+
+void EventLoop::keyboard_entered()
+{
+    m_repeat.reset();
+    if (m_keyboard_watch)
+        m_keyboard_watch->entered();
+}
+
+void EventLoop::keyboard_left()
+{
+    m_repeat.reset();
+    if (m_keyboard_watch)
+        m_keyboard_watch->left(posix::monotonic_milliseconds());
+}
+
 void EventLoop::present()
 {
     Frmsaver const* form = m_saver.form();
@@ -174,6 +210,8 @@ void EventLoop::seat_capabilities(std::uint32_t capabilities)
     wl_seat* seat = m_host.connection().seat();
     bool const keyboard = capabilities & WL_SEAT_CAPABILITY_KEYBOARD;
     bool const pointer = capabilities & WL_SEAT_CAPABILITY_POINTER;
+    if (m_keyboard_watch)
+        m_keyboard_watch->seat_has_keyboard(keyboard, posix::monotonic_milliseconds());
     if (keyboard && !m_keyboard) {
         m_keyboard = wl_seat_get_keyboard(seat);
         wl_keyboard_add_listener(m_keyboard, &keyboard_listener, this);

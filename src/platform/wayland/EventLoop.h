@@ -2,6 +2,7 @@
 
 #include "platform/TickDelivery.h"
 #include "platform/wayland/KeyRepeat.h"
+#include "platform/wayland/KeyboardWatch.h"
 #include "platform/wayland/Keymap.h"
 #include "platform/wayland/WaylandHost.h"
 #include "platform/posix/Process.h"
@@ -45,8 +46,10 @@ public:
     void seat_capabilities(std::uint32_t capabilities);
     Keymap& keymap() { return m_keymap; }
     void key(std::uint32_t key, bool pressed);
-    // The keyboard arrived or went elsewhere: no key held before counts.
-    void stop_repeating() { m_repeat.reset(); }
+    // The keyboard arrived on one of the saver's surfaces, or went
+    // elsewhere: no key held before counts.
+    void keyboard_entered();
+    void keyboard_left();
     void repeat_info(int rate, int delay) { m_repeat.set_rate(rate, delay); }
     void pointer_entered(std::uint32_t serial, wl_surface*, double x, double y);
     void pointer_moved(double x, double y);
@@ -61,6 +64,10 @@ private:
     void deliver_key(std::uint32_t key);
     void deliver_due();
     void deliver_due_ticks_by(std::int64_t now);
+    // The compositor asked the saver's window to close, or gave the
+    // keyboard to another window for good: the saver ends as a dismissing
+    // key ends it.
+    void end_if_displaced(std::int64_t now);
     void follow_play_size();
     void present();
 
@@ -70,6 +77,7 @@ private:
     ScreenSize m_size;
     Renderer m_renderer;
     KeyRepeat m_repeat;
+    std::optional<KeyboardWatch> m_keyboard_watch;
     wl_keyboard* m_keyboard { nullptr };
     wl_pointer* m_pointer { nullptr };
     wl_surface* m_pointer_surface { nullptr };

@@ -4,7 +4,6 @@
 #include "platform/wayland/MessageBox.h"
 #include "window/Frmsaver.h"
 
-#include "layer-shell-client.h"
 #include "viewporter-client.h"
 
 #include <wayland-client.h>
@@ -14,12 +13,12 @@
 
 namespace qm::wayland {
 
-// One output's layer surface: the play area or a black cover.
-struct WaylandHost::Surface {
+// One output's surface: the play area or a black cover.
+struct WaylandHost::Surface final : CoverEvents {
     WaylandHost* host { nullptr };
     std::uint32_t output_name { 0 };
     wl_surface* surface { nullptr };
-    zwlr_layer_surface_v1* layer { nullptr };
+    std::unique_ptr<CoverRole> role;
     wp_viewport* viewport { nullptr };
     ScreenSize logical; // as the compositor configured it
     bool configured { false };
@@ -29,7 +28,7 @@ struct WaylandHost::Surface {
     std::unique_ptr<ShmBuffer> black; // the cover, or the background under the subsurfaces
     wl_callback* frame { nullptr }; // asked with the last frame, until the compositor calls it
 
-    ~Surface()
+    ~Surface() override
     {
         if (frame)
             wl_callback_destroy(frame);
@@ -37,28 +36,17 @@ struct WaylandHost::Surface {
         black.reset();
         if (viewport)
             wp_viewport_destroy(viewport);
-        if (layer)
-            zwlr_layer_surface_v1_destroy(layer);
+        role.reset();
         if (surface)
             wl_surface_destroy(surface);
     }
+
+    void on_configure(ScreenSize size) override { host->configure(*this, size); }
+    void on_withdrawn() override { host->closed(*this); }
+    void on_close_request() override { host->request_close(); }
 };
 
 namespace {
-
-void on_configure(void* data, zwlr_layer_surface_v1*, std::uint32_t serial, std::uint32_t width, std::uint32_t height)
-{
-    auto& surface = *static_cast<WaylandHost::Surface*>(data);
-    surface.host->configure(surface, serial, static_cast<int>(width), static_cast<int>(height));
-}
-
-void on_closed(void* data, zwlr_layer_surface_v1*)
-{
-    auto& surface = *static_cast<WaylandHost::Surface*>(data);
-    surface.host->closed(surface);
-}
-
-zwlr_layer_surface_v1_listener const layer_surface_listener { on_configure, on_closed };
 
 void on_frame_done(void* data, wl_callback*, std::uint32_t)
 {
@@ -68,14 +56,12 @@ void on_frame_done(void* data, wl_callback*, std::uint32_t)
 
 wl_callback_listener const frame_listener { on_frame_done };
 
-constexpr std::uint32_t every_edge = ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT
-    | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT;
-
 }
 
-WaylandHost::WaylandHost(std::string argument_text, std::unique_ptr<Connection> connection, std::string const& session_name)
+WaylandHost::WaylandHost(std::string argument_text, std::unique_ptr<Connection> connection, std::string const& session_name, Shell shell)
     : m_arguments(std::move(argument_text))
     , m_connection(std::move(connection))
+    , m_shell(shell)
     , m_lock("quilvenmoor", session_name)
 {
     for (auto const& output : m_connection->outputs())
@@ -130,8 +116,9 @@ void WaylandHost::handle_pending_events()
 
 void WaylandHost::show_window()
 {
-    if (!m_connection->compositor() || !m_connection->shm() || !m_connection->layer_shell())
-        throw CompositorError("the Wayland compositor lacks what the saver needs (wl_compositor, wl_shm, zwlr_layer_shell_v1)");
+    if (!m_connection->compositor() || !m_connection->shm() || !CoverRole::offered(m_shell, *m_connection))
+        throw CompositorError(std::string("the Wayland compositor lacks what the saver needs (wl_compositor, wl_shm, ")
+            + CoverRole::interface_name(m_shell) + ")");
     m_shown = true;
     for (auto const& output : m_connection->outputs())
         cover(*output);
@@ -152,13 +139,7 @@ void WaylandHost::cover(Output& output, CoverAttempt attempt)
     surface->attempt = attempt;
     surface->output_name = output.name;
     surface->surface = wl_compositor_create_surface(m_connection->compositor());
-    surface->layer = zwlr_layer_shell_v1_get_layer_surface(m_connection->layer_shell(), surface->surface, output.output,
-        ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY, "quilvenmoor");
-    zwlr_layer_surface_v1_add_listener(surface->layer, &layer_surface_listener, surface.get());
-    zwlr_layer_surface_v1_set_size(surface->layer, 0, 0);
-    zwlr_layer_surface_v1_set_anchor(surface->layer, every_edge);
-    zwlr_layer_surface_v1_set_exclusive_zone(surface->layer, -1);
-    zwlr_layer_surface_v1_set_keyboard_interactivity(surface->layer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
+    surface->role = CoverRole::make(m_shell, *m_connection, surface->surface, output.name, *surface);
     if (m_connection->viewporter())
         surface->viewport = wp_viewporter_get_viewport(m_connection->viewporter(), surface->surface);
     wl_surface_commit(surface->surface);
@@ -182,10 +163,9 @@ WaylandHost::Surface* WaylandHost::playing_surface() const
     return name ? surface_for(*name) : nullptr;
 }
 
-void WaylandHost::configure(Surface& surface, std::uint32_t serial, int width, int height)
+void WaylandHost::configure(Surface& surface, ScreenSize logical)
 {
-    zwlr_layer_surface_v1_ack_configure(surface.layer, serial);
-    surface.logical = { width, height };
+    surface.logical = logical;
     surface.configured = true;
     prepare(surface);
 }

@@ -2,6 +2,7 @@
 
 #include "platform/TimedHost.h"
 #include "platform/wayland/Connection.h"
+#include "platform/wayland/CoverRole.h"
 #include "platform/wayland/OutputOrder.h"
 #include "platform/wayland/Painter.h"
 #include "platform/posix/InstanceLock.h"
@@ -14,19 +15,19 @@
 
 struct wl_surface;
 struct wp_viewport;
-struct zwlr_layer_surface_v1;
 
 namespace qm::wayland {
 
-// The saver's platform on a Wayland compositor with the layer shell: one
-// overlay surface per output that takes the keyboard exclusively. The logo
-// plays on the first output the compositor announced, at that output's
-// physical pixels; every other output gets a black cover. Outputs that come
-// later are covered at once; when the playing output goes, the play area
-// moves to the first that remains.
+// The saver's platform on a Wayland compositor: one surface per output, an
+// overlay layer surface that takes the keyboard exclusively where the
+// compositor offers the layer shell, else a fullscreen window (see Shell).
+// The logo plays on the first output the compositor announced, at that
+// output's physical pixels; every other output gets a black cover. Outputs
+// that come later are covered at once; when the playing output goes, the
+// play area moves to the first that remains.
 class WaylandHost final : public TimedHost {
 public:
-    WaylandHost(std::string argument_text, std::unique_ptr<Connection>, std::string const& session_name);
+    WaylandHost(std::string argument_text, std::unique_ptr<Connection>, std::string const& session_name, Shell);
     ~WaylandHost() override;
 
     bool previous_instance() const override { return m_lock.another_runs(); }
@@ -39,6 +40,7 @@ public:
     void unload_window() override;
 
     Connection& connection() { return *m_connection; }
+    Shell shell() const { return m_shell; }
 
     // The play area's size in physical pixels; it changes when the playing
     // output does.
@@ -60,11 +62,15 @@ public:
     void settle();
     // Why the saver cannot go on, if it cannot.
     std::optional<std::string> const& failure() const { return m_failure; }
+    // Whether the compositor asked one of the windows to close: the user
+    // closed the saver, which ends it as a dismissing key does.
+    bool close_requested() const { return m_close_requested; }
 
-    // For the layer surfaces' listeners.
+    // For the surfaces' roles.
     struct Surface;
-    void configure(Surface&, std::uint32_t serial, int width, int height);
+    void configure(Surface&, ScreenSize logical);
     void closed(Surface&);
+    void request_close() { m_close_requested = true; }
     void frame_done(Surface&);
 
 private:
@@ -85,11 +91,13 @@ private:
 
     std::string m_arguments;
     std::unique_ptr<Connection> m_connection;
+    Shell m_shell;
     posix::InstanceLock m_lock;
     OutputOrder m_order;
     std::vector<std::unique_ptr<Surface>> m_surfaces;
     bool m_shown { false };
     bool m_closed_surfaces { false };
+    bool m_close_requested { false };
     std::optional<std::string> m_failure;
 };
 

@@ -7,10 +7,10 @@
 
 namespace qm::wayland {
 
-int run_saver(std::string const& arguments, std::unique_ptr<Connection> connection, std::string const& session_name,
+int run_saver(std::string const& arguments, std::unique_ptr<Connection> connection, Shell shell, std::string const& session_name,
     posix::TerminationSignals const& signals)
 {
-    WaylandHost host(arguments, std::move(connection), session_name);
+    WaylandHost host(arguments, std::move(connection), session_name, shell);
     return posix::run_to_end<EventLoop>(host, signals);
 }
 

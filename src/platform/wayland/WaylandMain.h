@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/wayland/Connection.h"
+#include "platform/wayland/CoverRole.h"
 #include "platform/posix/Process.h"
 
 #include <memory>
@@ -8,8 +9,8 @@
 
 namespace qm::wayland {
 
-// The saver on a Wayland compositor that offers the layer shell: runs
-// `arguments` and returns the exit status.
-int run_saver(std::string const& arguments, std::unique_ptr<Connection>, std::string const& session_name, posix::TerminationSignals const&);
+// The saver straight on a Wayland compositor, its outputs covered through
+// `shell`: runs `arguments` and returns the exit status.
+int run_saver(std::string const& arguments, std::unique_ptr<Connection>, Shell, std::string const& session_name, posix::TerminationSignals const&);
 
 }
