@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace qm {
+
+// Decides what a front end does when another program takes the keyboard
+// while the saver covers the screen: it asks for the keyboard back once, at
+// once, and when the keyboard has not come back within a quarter of a
+// second, the saver must end, so that no key the user types lands unseen in
+// a program the saver hides. Nothing counts as lost before the keyboard has
+// once arrived: while the saver starts, the compositor or server may not
+// have given it yet. Times are the front end's, in milliseconds.
+class KeyboardHold {
+public:
+    static constexpr std::int64_t grace_milliseconds = 250;
+
+    // The keyboard came to one of the saver's surfaces or windows.
+    void arrived();
+    // The keyboard went to something that is not the saver's, at `now`. A
+    // second loss before the keyboard comes back changes nothing.
+    void lost(std::int64_t now);
+
+    // True once after each loss: the front end asks for the keyboard back now.
+    bool take_reclaim();
+    // When the saver must end unless the keyboard is back; none while the
+    // keyboard is held (or has never arrived).
+    std::optional<std::int64_t> deadline() const;
+    // Whether the keyboard stayed away for the whole grace by `now`.
+    bool expired(std::int64_t now) const;
+
+    bool held() const { return m_state == State::Held; }
+
+private:
+    enum class State {
+        NotYet,
+        Held,
+        Lost,
+    };
+
+    State m_state { State::NotYet };
+    std::int64_t m_lost_at { 0 };
+    bool m_reclaim_owed { false };
+};
+
+}
