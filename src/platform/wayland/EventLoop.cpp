@@ -42,7 +42,7 @@ void on_pointer_enter(void* data, wl_pointer*, std::uint32_t serial, wl_surface*
 {
     loop_of(data).pointer_entered(serial, surface, wl_fixed_to_double(x), wl_fixed_to_double(y));
 }
-void on_pointer_leave(void*, wl_pointer*, std::uint32_t, wl_surface*) { }
+void on_pointer_leave(void* data, wl_pointer*, std::uint32_t, wl_surface*) { loop_of(data).pointer_left(); }
 void on_motion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y)
 {
     loop_of(data).pointer_moved(wl_fixed_to_double(x), wl_fixed_to_double(y));
@@ -213,7 +213,10 @@ void EventLoop::pointer_entered(std::uint32_t serial, wl_surface* surface, doubl
     // No pointer over any of the saver's surfaces.
     wl_pointer_set_cursor(m_pointer, serial, nullptr, 0, 0);
     m_pointer_surface = surface;
-    // The entry is the pointer's first position; a move elsewhere is real.
+    // The entry is the pointer's first position, also when it comes back
+    // after a leave (an output that changes scale sends both, for the same
+    // spot in new units); a move from there is real.
+    m_saver.pointer_returned();
     pointer_moved(x, y);
 }
 

@@ -48,6 +48,7 @@ public:
     void stop_repeating() { m_repeat.reset(); }
     void repeat_info(int rate, int delay) { m_repeat.set_rate(rate, delay); }
     void pointer_entered(std::uint32_t serial, wl_surface*, double x, double y);
+    void pointer_left() { m_pointer_surface = nullptr; }
     void pointer_moved(double x, double y);
     void button(std::uint32_t button, bool pressed);
 

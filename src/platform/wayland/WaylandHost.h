@@ -75,7 +75,12 @@ private:
     Surface* playing_surface() const;
     void prepare(Surface&);
     ScreenSize physical_size(Surface const&) const;
-    std::unique_ptr<FramePainter> make_painter(Surface&, ScreenSize physical) const;
+    enum class PainterKind {
+        Subsurfaces,
+        Buffers,
+    };
+    PainterKind painter_kind(Surface const&, ScreenSize physical) const;
+    std::unique_ptr<FramePainter> make_painter(Surface&, ScreenSize physical, PainterKind) const;
 
     std::string m_arguments;
     std::unique_ptr<Connection> m_connection;
