@@ -24,9 +24,8 @@ void on_keymap(void* data, wl_keyboard*, std::uint32_t format, std::int32_t desc
     else
         close(descriptor);
 }
-// Keys already held when the keyboard arrives are no presses (see KeyRepeat).
-void on_keyboard_enter(void* data, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) { loop_of(data).stop_repeating(); }
-void on_keyboard_leave(void* data, wl_keyboard*, std::uint32_t, wl_surface*) { loop_of(data).stop_repeating(); }
+void on_keyboard_enter(void* data, wl_keyboard*, std::uint32_t, wl_surface* surface, wl_array*) { loop_of(data).keyboard_entered(surface); }
+void on_keyboard_leave(void* data, wl_keyboard*, std::uint32_t, wl_surface*) { loop_of(data).keyboard_left(); }
 void on_key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t key, std::uint32_t state)
 {
     loop_of(data).key(key, state == WL_KEYBOARD_KEY_STATE_PRESSED);
@@ -90,8 +89,10 @@ EventLoop::Outcome EventLoop::run()
         wl_display_flush(display);
 
         std::optional<std::int64_t> due = m_host.scheduler().next_due();
-        if (auto const repeat = m_repeat.next_due(); repeat && (!due || *repeat < *due))
-            due = repeat;
+        for (auto const other : { m_repeat.next_due(), m_hold.deadline() }) {
+            if (other && (!due || *other < *due))
+                due = other;
+        }
         int timeout = -1;
         if (due)
             timeout = static_cast<int>(std::max<std::int64_t>(0, *due - posix::monotonic_milliseconds()));
@@ -111,6 +112,7 @@ EventLoop::Outcome EventLoop::run()
             m_failure = *m_host.failure();
         if (!m_failure.empty())
             return Outcome::Failed;
+        keep_keyboard();
         deliver_due();
         present();
     }
@@ -133,6 +135,29 @@ void EventLoop::follow_play_size()
     m_size = size;
     m_saver.resize(m_size);
     m_renderer.resize(m_size);
+}
+
+// Another client has the keyboard when none of our surfaces has it, after
+// a leave or when the surface that had it is gone. The saver asks for it
+// back, and ends when it does not come back in time: keys typed meanwhile
+// would reach a window the user cannot see.
+void EventLoop::keep_keyboard()
+{
+    std::int64_t const now = posix::monotonic_milliseconds();
+    if (m_keyboard_surface && !m_host.shows(m_keyboard_surface)) {
+        m_keyboard_surface = nullptr;
+        m_hold.lost(now);
+    }
+    if (m_hold.take_reclaim()) {
+        if (m_trace_ticks)
+            std::fprintf(stderr, "keyboard asked back %lld\n", static_cast<long long>(now));
+        m_host.reclaim_keyboard();
+    }
+    if (m_hold.expired(now) && m_saver.running()) {
+        if (m_trace_ticks)
+            std::fprintf(stderr, "keyboard not back %lld\n", static_cast<long long>(now));
+        deliver_at(now, [&](ClockReading clock) { m_saver.dismiss(clock); });
+    }
 }
 
 void EventLoop::deliver_due()
@@ -164,6 +189,7 @@ void EventLoop::seat_capabilities(std::uint32_t capabilities)
     } else if (!keyboard && m_keyboard) {
         release(m_keyboard);
         m_keyboard = nullptr;
+        m_keyboard_surface = nullptr;
         m_repeat.reset();
     }
     if (pointer && !m_pointer) {
@@ -174,6 +200,26 @@ void EventLoop::seat_capabilities(std::uint32_t capabilities)
         m_pointer = nullptr;
         m_pointer_surface = nullptr;
     }
+}
+
+void EventLoop::keyboard_entered(wl_surface* surface)
+{
+    // Keys already held when the keyboard arrives are no presses (see KeyRepeat).
+    m_repeat.reset();
+    m_keyboard_surface = surface;
+    m_hold.arrived();
+    if (m_trace_ticks)
+        std::fprintf(stderr, "keyboard entered %lld\n", static_cast<long long>(posix::monotonic_milliseconds()));
+}
+
+void EventLoop::keyboard_left()
+{
+    m_repeat.reset();
+    m_keyboard_surface = nullptr;
+    std::int64_t const now = posix::monotonic_milliseconds();
+    m_hold.lost(now);
+    if (m_trace_ticks)
+        std::fprintf(stderr, "keyboard left %lld\n", static_cast<long long>(now));
 }
 
 void EventLoop::key(std::uint32_t key, bool pressed)

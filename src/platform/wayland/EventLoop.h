@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/KeyboardHold.h"
 #include "platform/wayland/KeyRepeat.h"
 #include "platform/wayland/Keymap.h"
 #include "platform/wayland/WaylandHost.h"
@@ -44,8 +45,10 @@ public:
     void seat_capabilities(std::uint32_t capabilities);
     Keymap& keymap() { return m_keymap; }
     void key(std::uint32_t key, bool pressed);
-    // The keyboard arrived or went elsewhere: no key held before counts.
-    void stop_repeating() { m_repeat.reset(); }
+    // The keyboard arrived on one of our surfaces, or went elsewhere: no key
+    // held before counts, and the keyboard rule hears of it.
+    void keyboard_entered(wl_surface*);
+    void keyboard_left();
     void repeat_info(int rate, int delay) { m_repeat.set_rate(rate, delay); }
     void pointer_entered(std::uint32_t serial, wl_surface*, double x, double y);
     void pointer_left() { m_pointer_surface = nullptr; }
@@ -61,6 +64,7 @@ private:
     void deliver_key(std::uint32_t key);
     void deliver_due();
     void follow_play_size();
+    void keep_keyboard();
     void present();
 
     WaylandHost& m_host;
@@ -69,7 +73,9 @@ private:
     ScreenSize m_size;
     Renderer m_renderer;
     KeyRepeat m_repeat;
+    KeyboardHold m_hold;
     wl_keyboard* m_keyboard { nullptr };
+    wl_surface* m_keyboard_surface { nullptr };
     wl_pointer* m_pointer { nullptr };
     wl_surface* m_pointer_surface { nullptr };
     std::optional<std::pair<float, float>> m_last_pointer;

@@ -241,6 +241,25 @@ std::unique_ptr<FramePainter> WaylandHost::make_painter(Surface& surface, Screen
     return std::make_unique<Painter>(m_connection->shm(), surface.surface, physical);
 }
 
+bool WaylandHost::shows(wl_surface* target) const
+{
+    return std::any_of(m_surfaces.begin(), m_surfaces.end(), [target](auto const& surface) { return surface->surface == target && !surface->closed; });
+}
+
+void WaylandHost::reclaim_keyboard()
+{
+    for (auto const& surface : m_surfaces) {
+        // A surface before its first configure may not be committed again.
+        if (!surface->configured)
+            continue;
+        zwlr_layer_surface_v1_set_keyboard_interactivity(surface->layer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+        wl_surface_commit(surface->surface);
+        zwlr_layer_surface_v1_set_keyboard_interactivity(surface->layer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
+        wl_surface_commit(surface->surface);
+    }
+    wl_display_flush(m_connection->display());
+}
+
 void WaylandHost::closed(Surface& surface)
 {
     surface.closed = true;

@@ -50,6 +50,12 @@ public:
     // Sends the renderer's changes to the playing surface, once it is
     // configured; otherwise the frame waits.
     bool present(Renderer&, Frmsaver const&);
+    // Whether the surface is one of the saver's, still shown.
+    bool shows(wl_surface*) const;
+    // Asks the compositor for the keyboard again: each surface lets go of
+    // it and asks for it exclusively once more, which a compositor that
+    // gave it elsewhere may answer with a keyboard enter.
+    void reclaim_keyboard();
     // Deals with surfaces the compositor closed, once the events that came
     // with the close have been handled.
     void settle();
