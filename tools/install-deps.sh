@@ -15,9 +15,10 @@
 #   font     make the built-in font again
 set -euo pipefail
 
-# The Wayland front end builds against libwayland and xkbcommon.
+# The Wayland front end builds against libwayland and xkbcommon; the KWin
+# scenario's input client against KWin's fake-input description.
 run=(cmake make g++ pkg-config libgtest-dev libpng-dev libx11-dev libxrandr-dev libxss-dev
-    libwayland-dev wayland-protocols libxkbcommon-dev
+    libwayland-dev wayland-protocols libxkbcommon-dev plasma-wayland-protocols
     xvfb xdotool imagemagick x11-xserver-utils)
 check=(python3 x11-utils x11-xkb-utils)
 package=(dpkg-dev lintian file man-db)
@@ -27,8 +28,10 @@ fuzz=(clang libclang-rt-14-dev)
 # The Wayland scenarios run it on a headless sway (swaybar, swayidle), with
 # foot as the application underneath, wtype and grim for keys and
 # screenshots, and weston as a compositor without the layer shell; foot and
-# swaybar draw text, so a font comes too.
-wayland=(sway swayidle grim wtype foot weston fonts-dejavu-core)
+# swaybar draw text, so a font comes too. KWin's scenario runs kwin_wayland
+# with weston-terminal (from weston) as the windows, gdbus for its desktops
+# and Python's D-Bus for its screenshots.
+wayland=(sway swayidle grim wtype foot weston fonts-dejavu-core kwin-wayland libglib2.0-bin python3-dbus)
 xscreensaver=(xscreensaver)
 bench=(libbenchmark-dev strace xscreensaver-data xscreensaver-data-extra)
 picture=(webp)
