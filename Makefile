@@ -72,8 +72,8 @@ test: build windows sanitize fuzz dist
 	tests/dist-check.sh $(ZIP) $(VERSION)
 
 # Figures, not pass or fail: the core under Google Benchmark, the 48-hour
-# soak, and the real window on a private X server beside two X screen savers
-# and the Windows build under Wine.
+# soak, the real window on a private X server beside two X screen savers
+# and the Windows build under Wine, and the idle watcher while it waits.
 bench: windows
 	@tools/install-deps.sh bench
 	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
@@ -82,6 +82,8 @@ bench: windows
 	$(BUILD)/quilvenmoor-soak 48
 	python3 bench/window.py $(BUILD) --scr $(WIN64_BUILD)/Quilvenmoor.scr
 	bench/wayland.sh $(BUILD)
+	bench/idle.sh $(BUILD)
+	bench/dpms.sh $(BUILD)
 
 # A zip for Windows users: both screen savers, how to install them and the
 # licences, the texts with Windows line endings whatever the checkout did.

@@ -10,7 +10,8 @@ timestamps and contents of its socket writes under strace), X errors, the
 time from exec to the first frame and from a dismissing key to the exit.
 Beside it, on the same server, two X screen savers of Debian's
 xscreensaver-data (deco and noseguy, with -root), and the Windows .scr under
-Wine.
+Wine, with the console display on and then off (the message sent as the
+system would).
 
 Usage: bench/window.py BUILD [--seconds N] [--scr FILE.scr] [--markdown]
 """
@@ -361,12 +362,21 @@ def measure_wine(scr, seconds):
     own, server, context = resources([process.pid], display.server.pid, seconds)
     others = sum(cpu_seconds(pid) - value for pid, value in before.items() if os.path.exists(f"/proc/{pid}"))
     peak = status_field(process.pid, "VmHWM")
+    result = {"cpu_seconds_saver": own, "cpu_seconds_wine": others, "cpu_server": server / seconds * 100, "rss_kb": peak,
+              "first_window_s": first_window, "switches": context}
+    # The same span with the console display off, as the system would tell
+    # the saver (Wine cannot switch a display off): a batch of ticks a second.
+    broadcast = os.path.join(os.path.dirname(scr), "tests", "power-broadcast.exe")
+    if os.path.exists(broadcast) and subprocess.run([runner, broadcast, "off"]).returncode == 0:
+        time.sleep(1.5)
+        own, server, context = resources([process.pid], display.server.pid, seconds)
+        result.update({"off_cpu_seconds_saver": own, "off_cpu_server": server / seconds * 100, "off_switches": context})
+        subprocess.run([runner, broadcast, "on"])
     display.press(XK_ESCAPE)
     process.wait()
     subprocess.run([runner, "--stop"])
     display.close()
-    return {"cpu_seconds_saver": own, "cpu_seconds_wine": others, "cpu_server": server / seconds * 100, "rss_kb": peak,
-            "first_window_s": first_window, "switches": context}
+    return result
 
 
 def main():
@@ -422,7 +432,10 @@ def main():
     if wine:
         print(f"Windows .scr under Wine (64-bit): saver {wine['cpu_seconds_saver']:.2f} CPU-s per {seconds:.0f} s, Wine's own processes "
               f"{wine['cpu_seconds_wine']:.2f} CPU-s, X server {wine['cpu_server']:.2f} %, peak RSS {wine['rss_kb'] / 1024:.1f} MB, "
-              f"window after {wine['first_window_s']:.2f} s")
+              f"window after {wine['first_window_s']:.2f} s, {wine['switches']:.0f} context switches/s")
+        if "off_switches" in wine:
+            print(f"  with the display off: saver {wine['off_cpu_seconds_saver']:.2f} CPU-s per {seconds:.0f} s, X server {wine['off_cpu_server']:.2f} %, "
+                  f"{wine['off_switches']:.1f} context switches/s")
 
 
 if __name__ == "__main__":

@@ -1,8 +1,9 @@
 # Installation on Linux and the Debian package (`make deb`).
 #
-# `cmake --install` puts the stand-alone saver into bin/, the module where
-# xscreensaver looks for its programs, the module's settings file where its
-# settings dialog reads them, and both manual pages, gzipped as Debian wants.
+# `cmake --install` puts the stand-alone saver and the idle watcher into
+# bin/, the module where xscreensaver looks for its programs, the module's
+# settings file where its settings dialog reads them, the module's entry for
+# the MATE and Cinnamon savers, and the manual pages, gzipped as Debian wants.
 
 set(QUILVENMOOR_MAINTAINER "Quilvenmoor developers <quilvenmoor@example.org>" CACHE STRING "Maintainer named in the Debian package")
 
@@ -21,15 +22,17 @@ endfunction()
 
 # The manual pages and the settings file name the version: they are
 # configured from the project's one version first.
-foreach(name quilvenmoor.6 quilvenmoor-module.6 quilvenmoor-module.xml)
+foreach(name quilvenmoor.6 quilvenmoor-module.6 quilvenmoor-idle.1 quilvenmoor-module.xml)
     configure_file(${linux_dist}/${name}.in ${configured}/${name} @ONLY)
 endforeach()
 
-quilvenmoor_gzip(${configured}/quilvenmoor.6 ${compressed}/quilvenmoor.6.gz)
-quilvenmoor_gzip(${configured}/quilvenmoor-module.6 ${compressed}/quilvenmoor-module.6.gz)
+set(compressed_docs)
+foreach(page quilvenmoor.6 quilvenmoor-module.6 quilvenmoor-idle.1)
+    quilvenmoor_gzip(${configured}/${page} ${compressed}/${page}.gz)
+    list(APPEND compressed_docs ${compressed}/${page}.gz)
+endforeach()
 quilvenmoor_gzip(${linux_dist}/changelog ${compressed}/changelog.gz)
-add_custom_target(quilvenmoor_compressed_docs ALL
-    DEPENDS ${compressed}/quilvenmoor.6.gz ${compressed}/quilvenmoor-module.6.gz ${compressed}/changelog.gz)
+add_custom_target(quilvenmoor_compressed_docs ALL DEPENDS ${compressed_docs} ${compressed}/changelog.gz)
 
 # The installed programs are hardened as Debian builds its own: fortified
 # library calls where the optimiser allows them (not under the sanitizers,
@@ -40,7 +43,7 @@ if(NOT QUILVENMOOR_SANITIZE AND NOT QUILVENMOOR_FUZZ)
     if(TARGET quilvenmoor-module)
         list(APPEND hardened quilvenmoor-module quilvenmoor_module_options)
     endif()
-    foreach(target quilvenmoor_wayland quilvenmoor_wayland_logic)
+    foreach(target quilvenmoor_wayland quilvenmoor_wayland_logic quilvenmoor-idle quilvenmoor_idle_logic)
         if(TARGET ${target})
             list(APPEND hardened ${target})
         endif()
@@ -49,18 +52,31 @@ if(NOT QUILVENMOOR_SANITIZE AND NOT QUILVENMOOR_FUZZ)
         target_compile_definitions(${target} PRIVATE $<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
     endforeach()
 endif()
-foreach(target quilvenmoor quilvenmoor-module)
+foreach(target quilvenmoor quilvenmoor-module quilvenmoor-idle)
     if(TARGET ${target})
         target_link_options(${target} PRIVATE -Wl,-z,relro,-z,now)
     endif()
 endforeach()
 
 install(TARGETS quilvenmoor RUNTIME DESTINATION bin)
+install(FILES ${compressed}/quilvenmoor.6.gz DESTINATION share/man/man6)
+if(TARGET quilvenmoor-idle)
+    # Beside the saver: the watcher runs the quilvenmoor of its own folder.
+    install(TARGETS quilvenmoor-idle RUNTIME DESTINATION bin)
+    install(FILES ${compressed}/quilvenmoor-idle.1.gz DESTINATION share/man/man1)
+endif()
 if(TARGET quilvenmoor-module)
     install(TARGETS quilvenmoor-module RUNTIME DESTINATION libexec/xscreensaver)
+    install(FILES ${configured}/quilvenmoor-module.xml DESTINATION share/xscreensaver/config)
+    install(FILES ${compressed}/quilvenmoor-module.6.gz DESTINATION share/man/man6)
+    # The savers that read applications/screensavers run the module by its
+    # full path, which is known only at installation (`cmake --install
+    # --prefix`, or /usr in the package): the entry is written then.
+    install(CODE "
+        set(module_path \"\${CMAKE_INSTALL_PREFIX}/libexec/xscreensaver/quilvenmoor-module\")
+        configure_file(\"${linux_dist}/quilvenmoor-screensaver.desktop.in\" \"${configured}/screensavers/quilvenmoor.desktop\" @ONLY)")
+    install(FILES ${configured}/screensavers/quilvenmoor.desktop DESTINATION share/applications/screensavers)
 endif()
-install(FILES ${configured}/quilvenmoor-module.xml DESTINATION share/xscreensaver/config)
-install(FILES ${compressed}/quilvenmoor.6.gz ${compressed}/quilvenmoor-module.6.gz DESTINATION share/man/man6)
 install(FILES ${linux_dist}/copyright ${compressed}/changelog.gz DESTINATION share/doc/quilvenmoor)
 
 set(CPACK_GENERATOR DEB)
@@ -70,15 +86,22 @@ set(CPACK_PACKAGE_CONTACT "${QUILVENMOOR_MAINTAINER}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "screen saver with a gliding logo and a running clock")
-# CPack puts the summary in front as the synopsis line.
+# CPack puts the summary in front as the synopsis line; the description
+# names the watcher only when the package holds it.
+set(idle_description ",")
+if(TARGET quilvenmoor-idle)
+    set(idle_description "; quilvenmoor-idle, which starts it after some
+idle minutes on X11, on Wayland compositors and on GNOME, and stays away
+while a film plays;")
+endif()
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "A framed logo with a clock under it glides sideways over a black screen,
 or travels at a heading and bounces off the edges; a few keys steer it.
 .
 The package holds the stand-alone full-screen saver, quilvenmoor, which
 runs on X11 and natively on Wayland compositors that offer the layer shell
-(sway, KDE Plasma and others), and a module that runs the same saver inside
-the windows of a screen-saver framework such as xscreensaver, one copy per
-monitor.")
+(sway, KDE Plasma and others)${idle_description} and a module that runs the
+same saver inside the windows of a screen-saver framework such as
+xscreensaver or the MATE screen saver, one copy per monitor.")
 set(CPACK_DEBIAN_PACKAGE_SECTION x11)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS xscreensaver)

@@ -158,6 +158,27 @@ TEST(Operations, AResizedWindowIsRepaintedWholeAtItsNewSize)
     }
 }
 
+TEST(Operations, AfterAnUnseenSpanTheWholeWindowIsRepaintedFromTheModel)
+{
+    Harness harness({ 800, 600 });
+    harness.start();
+    harness.global().Speed = 20;
+    Presenter presenter(harness);
+    presenter.present();
+    // Nothing is presented for a few seconds (the clock and the banner
+    // change meanwhile) while the window's contents are lost.
+    harness.wait(4'000);
+    presenter.frame.fill(presenter.renderer.window(), rgb(1, 2, 3));
+    presenter.renderer.repaint_all();
+    presenter.touched = 0;
+    presenter.present();
+    EXPECT_GE(presenter.touched, 800 * 600);
+    for (int tick = 0; tick < 50 && !HasFatalFailure(); ++tick) {
+        harness.wait(30);
+        presenter.present();
+    }
+}
+
 TEST(Operations, AnExposeBetweenTicksOrAfterAResizeLeavesNothingStale)
 {
     Harness harness({ 800, 600 });

@@ -47,6 +47,9 @@ TEST(Simulator, BadLinesStopWithTheirLineNumberAfterTheTraceSoFar)
         { "start /S\nkey 40000\n", "line 2: bad number '40000'" },
         { "start /S\nset colour 1\n", "line 2: unknown value 'colour'" },
         { "start /S\nkey\n", "line 2: 'key' takes 1 value(s)" },
+        { "start /S\nhide\nwait 30\nhide\n", "line 4: the window is already hidden" },
+        { "start /S\nshow\n", "line 2: the window is not hidden" },
+        { "start /S\nhide\nframe hidden.png\n", "line 3: nothing is drawn while the window is hidden" },
     };
     for (Case const& c : cases) {
         SimulatedRun const run = simulate(c.script);

@@ -5,33 +5,38 @@
 #   run      build the Linux saver and start it (without a display it runs
 #            on a private virtual screen and takes a screenshot)
 #   check    run, and what `make check` adds: the X11 scenarios' helpers
+#            and servers
 #   package  build and check the Debian package
 #   test     everything `make test` needs: check, package, the Windows
 #            cross build under Wine, the fuzzer, xscreensaver and the
 #            Wayland compositors of the scenarios
 #   bench    what `make bench` adds to test: Google Benchmark, strace,
-#            two screen-saver collections and Xwayland to compare with
+#            two screen-saver collections and the compositors with Xwayland to compare with
 #   picture  make the README's moving picture
 #   font     make the built-in font again
 set -euo pipefail
 
-# The Wayland front end builds against libwayland and xkbcommon; the KWin
-# scenario's input client against KWin's fake-input description.
-run=(cmake make g++ pkg-config libgtest-dev libpng-dev libx11-dev libxrandr-dev libxss-dev
-    libwayland-dev wayland-protocols libxkbcommon-dev plasma-wayland-protocols
+# The Wayland front end builds against libwayland and xkbcommon, the KWin
+# scenario's input client against KWin's fake-input description; the idle
+# watcher and the X11 front end (DPMS) against libXext, the watcher also
+# against libsystemd (sd-bus).
+run=(cmake make g++ pkg-config libgtest-dev libpng-dev libx11-dev libxrandr-dev libxss-dev libxext-dev
+    libwayland-dev wayland-protocols libxkbcommon-dev libsystemd-dev plasma-wayland-protocols
     xvfb xdotool imagemagick x11-xserver-utils)
-check=(python3 x11-utils x11-xkb-utils)
-package=(dpkg-dev lintian file man-db)
+# The idle watcher's scenario runs a private session bus; Xorg with the
+# dummy video driver is the X server with DPMS of the scenarios.
+check=(python3 x11-utils x11-xkb-utils dbus-daemon xserver-xorg-core xserver-xorg-video-dummy)
+package=(dpkg-dev lintian file man-db desktop-file-utils)
 # qemu-user-static runs 32-bit Wine where the kernel runs no 32-bit programs.
 windows=(binutils g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 wine32:i386 qemu-user-static)
 fuzz=(clang libclang-rt-14-dev)
 # The Wayland scenarios run it on a headless sway (swaybar, swayidle), with
 # foot as the application underneath, wtype and grim for keys and
-# screenshots, and weston as a compositor without the layer shell; foot and
-# swaybar draw text, so a font comes too. KWin's scenario runs kwin_wayland
-# with weston-terminal (from weston) as the windows, gdbus for its desktops
-# and Python's D-Bus for its screenshots.
-wayland=(sway swayidle grim wtype foot weston fonts-dejavu-core kwin-wayland libglib2.0-bin python3-dbus)
+# screenshots, and weston as a compositor without the layer shell, also with
+# its Xwayland; foot and swaybar draw text, so a font comes too. KWin's
+# scenario runs kwin_wayland with weston-terminal (from weston) as the
+# windows, gdbus for its desktops and Python's D-Bus for its screenshots.
+wayland=(sway swayidle grim wtype foot weston xwayland fonts-dejavu-core kwin-wayland libglib2.0-bin python3-dbus)
 xscreensaver=(xscreensaver)
 bench=(libbenchmark-dev strace xscreensaver-data xscreensaver-data-extra)
 picture=(webp)
@@ -44,7 +49,7 @@ for group in "${@:-run}"; do
     check) packages+=("${run[@]}" "${check[@]}") ;;
     package) packages+=("${run[@]}" "${package[@]}") ;;
     test) packages+=("${run[@]}" "${check[@]}" "${package[@]}" "${windows[@]}" "${fuzz[@]}" "${xscreensaver[@]}" "${wayland[@]}") ;;
-    bench) packages+=("${bench[@]}" "${wayland[@]}" xwayland) ;;
+    bench) packages+=("${bench[@]}" "${wayland[@]}") ;;
     picture) packages+=("${picture[@]}") ;;
     font) packages+=("${font[@]}") ;;
     *) echo "install-deps.sh: no group named '$group'" >&2; exit 2 ;;

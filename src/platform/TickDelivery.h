@@ -4,6 +4,7 @@
 #include "start/Saver.h"
 
 #include <algorithm>
+#include <concepts>
 #include <cstdint>
 #include <cstdio>
 #include <optional>
@@ -92,17 +93,25 @@ inline std::optional<std::int64_t> next_tick_wake(TickScheduler const& scheduler
 // woken for each on time would have, rather than one late tick at `now`: the
 // batch of an unseen period, after which the motion is exactly where a run
 // that drew every frame would have it. `reading_now` is the wall clock at
-// `now`; each tick is handed it set back to the tick's due time. The trace
-// gives each tick's due time and the time the batch ran.
-inline int deliver_due_ticks_in_batch(TimedHost& host, Saver& saver, std::int64_t now, ClockReading reading_now, TickTrace trace = TickTrace::Off)
+// `now`; each tick is handed it set back to the tick's due time, which is
+// the host's time while `after_tick(id)` runs (it returns false to stop).
+template<typename AfterTick>
+    requires std::invocable<AfterTick, TimerId>
+int deliver_due_ticks_in_batch(TimedHost& host, Saver& saver, std::int64_t now, ClockReading reading_now, AfterTick&& after_tick)
 {
     return deliver_due_ticks(
-        host, saver, now, ClockKind::Virtual, [&] { return reading_now.advanced_by(host.now() - now); },
-        [&](TimerId id) {
-            if (trace == TickTrace::On)
-                std::fprintf(stderr, "tick %d %lld batch %lld\n", static_cast<int>(id), static_cast<long long>(host.now()), static_cast<long long>(now));
-            return true;
-        });
+        host, saver, now, ClockKind::Virtual, [&] { return reading_now.advanced_by(host.now() - now); }, after_tick);
+}
+
+// The same for a desktop loop; the trace gives each tick's due time and the
+// time the batch ran.
+inline int deliver_due_ticks_in_batch(TimedHost& host, Saver& saver, std::int64_t now, ClockReading reading_now, TickTrace trace = TickTrace::Off)
+{
+    return deliver_due_ticks_in_batch(host, saver, now, reading_now, [&](TimerId id) {
+        if (trace == TickTrace::On)
+            std::fprintf(stderr, "tick %d %lld batch %lld\n", static_cast<int>(id), static_cast<long long>(host.now()), static_cast<long long>(now));
+        return true;
+    });
 }
 
 }

@@ -54,7 +54,7 @@ Renderer::Renderer(ScreenSize screen)
 void Renderer::resize(ScreenSize screen)
 {
     m_screen = screen;
-    m_presented = false;
+    repaint_all();
 }
 
 void Renderer::compose_layers(Frmsaver const& form)

@@ -57,6 +57,10 @@ public:
     // The window changed size: the next update repaints all of it.
     void resize(ScreenSize);
 
+    // What was presented is gone or stale (nothing was drawn while nobody
+    // could see the window): the next update repaints all of it.
+    void repaint_all() { m_presented = false; }
+
     // The operations that bring the presented window up to the model. The
     // first call draws everything.
     std::vector<DrawOperation> const& update(Frmsaver const&);

@@ -78,6 +78,39 @@ start_display() {
     numlock_on
 }
 
+# Starts a private Xorg on the dummy video driver whose screen has DPMS
+# (tests/x11/dummy-dpms.c, built into $BUILD/dummy-dpms) on a free display
+# number and points DISPLAY at it; it must run as root. Returns non-zero,
+# saying why, when the module cannot be built or the server does not start
+# or offers no DPMS. The server powers nothing down by itself.
+start_dpms_display() {
+    local here modules ready="$WORK/display"
+    here=$(dirname "${BASH_SOURCE[0]}")
+    if ! modules=$("$here/../x11/build-dummy-dpms.sh" "${BUILD:?BUILD names the build folder}/dummy-dpms" 2>"$WORK/module.log"); then
+        echo "the DPMS module for the dummy driver did not build:"
+        tail -5 "$WORK/module.log"
+        return 1
+    fi
+    mkdir -p "$WORK/xorg.conf.d"
+    rm -f "$ready"
+    Xorg -displayfd 3 -config "$(realpath "$here/../x11/xorg-dummy-dpms.conf")" -configdir "$WORK/xorg.conf.d" \
+        -modulepath "$modules,/usr/lib/xorg/modules" -logfile "$WORK/xorg.log" -noreset -nolisten tcp -novtswitch -sharevts \
+        3>"$ready" >"$WORK/xorg.out" 2>&1 &
+    XVFB_PID=$!
+    if ! wait_until 10 test -s "$ready"; then
+        echo "Xorg with the dummy driver did not start:"
+        grep -E '\(EE\)' "$WORK/xorg.log" "$WORK/xorg.out" 2>/dev/null | head -5
+        return 1
+    fi
+    export DISPLAY=":$(head -n 1 "$ready")"
+    if ! xset q | grep -q "Monitor is On"; then
+        echo "Xorg offers no DPMS on $DISPLAY"
+        return 1
+    fi
+    xset dpms 0 0 0 s off
+    numlock_on
+}
+
 # Under Wine, every scenario starts and ends with no Wine process left, so
 # none holds on to another scenario's display.
 wine_stop() {

@@ -5,6 +5,8 @@ on a desktop do, and what xdotool cannot.
 Usage: x11.py unmap WINDOW          unmaps the window (as a careless program would)
        x11.py destroy WINDOW        destroys the window
        x11.py close WINDOW          sends the window manager's WM_DELETE_WINDOW request
+       x11.py paint WINDOW          fills the window white, as a program that draws into
+                                    another's window would (the window is told nothing)
        x11.py grab keyboard|pointer|both
                                     holds the grab until killed; prints "grabbed" once it holds it
        x11.py notify X Y W H        maps a white override-redirect window (a notification)
@@ -15,6 +17,14 @@ Usage: x11.py unmap WINDOW          unmaps the window (as a careless program wou
        x11.py group N               locks keyboard group N, counted from 0, as a layout switch does
        x11.py focused               maps an ordinary window, gives it the keyboard focus
                                     and keeps it until killed; prints its id
+       x11.py keep-focus            like focused, and takes the focus back whenever it loses it, as
+                                    a compositor's window manager does for its own windows
+       x11.py shown                 maps an ordinary window without focusing it and keeps it
+                                    until killed; prints its id
+       x11.py window-manager ACTIVE [STACKED ...]
+                                    publishes on the root what a window manager does: the active
+                                    window (_NET_ACTIVE_WINDOW, none when 0) and its windows from
+                                    bottom to top (_NET_CLIENT_LIST_STACKING, none when not given)
        x11.py focus                 prints the focus: a window id, root, PointerRoot or None
        x11.py focus-to pointer-root|none
                                     sets the focus to PointerRoot or to None
@@ -66,8 +76,13 @@ class ScreenSaverInfo(ctypes.Structure):
                 ("event_mask", c_ulong)]
 
 
+class FocusChangeEvent(ctypes.Structure):
+    _fields_ = [("type", c_int), ("serial", c_ulong), ("send_event", c_int), ("display", pointer), ("window", Window),
+                ("mode", c_int), ("detail", c_int)]
+
+
 class Event(ctypes.Union):
-    _fields_ = [("client", ClientMessageEvent), ("pad", c_long * 24)]
+    _fields_ = [("type", c_int), ("client", ClientMessageEvent), ("focus", FocusChangeEvent), ("pad", c_long * 24)]
 
 
 declare(x11, "XOpenDisplay", pointer, c_char_p)
@@ -89,7 +104,14 @@ declare(x11, "XkbQueryExtension", c_int, pointer, *[ctypes.POINTER(c_int)] * 5)
 declare(x11, "XkbLockModifiers", c_int, pointer, c_uint, c_uint, c_uint)
 declare(x11, "XkbLockGroup", c_int, pointer, c_uint, c_uint)
 declare(x11, "XSetInputFocus", c_int, pointer, Window, c_int, c_ulong)
+declare(x11, "XChangeProperty", c_int, pointer, Window, Atom, Atom, c_int, c_int, ctypes.POINTER(c_ulong), c_int)
+declare(x11, "XDeleteProperty", c_int, pointer, Window, Atom)
+declare(x11, "XSelectInput", c_int, pointer, Window, c_long)
+declare(x11, "XNextEvent", c_int, pointer, ctypes.POINTER(Event))
 declare(x11, "XGetInputFocus", c_int, pointer, ctypes.POINTER(Window), ctypes.POINTER(c_int))
+declare(x11, "XCreateGC", pointer, pointer, Window, c_ulong, pointer)
+declare(x11, "XSetForeground", c_int, pointer, pointer, c_ulong)
+declare(x11, "XFillRectangle", c_int, pointer, Window, pointer, c_int, c_int, c_uint, c_uint)
 
 GRAB_SUCCESS = 0
 GRAB_MODE_ASYNC = 1
@@ -100,6 +122,11 @@ USE_CORE_KEYBOARD = 0x100
 MOD2 = 1 << 4  # the modifier Num_Lock sets on every usual keymap
 POINTER_ROOT = 1
 REVERT_TO_PARENT = 2
+XA_WINDOW = 33
+FOCUS_CHANGE_MASK = 1 << 21
+FOCUS_OUT = 10
+NOTIFY_NORMAL, NOTIFY_WHILE_GRABBED = 0, 3
+PROP_MODE_REPLACE = 0
 SAVER_STATES = {0: "off", 1: "on", 3: "disabled"}
 
 
@@ -149,6 +176,14 @@ def close(display, window):
     x11.XSendEvent(display, window, 0, 0, ctypes.byref(event))
 
 
+def paint(display, window):
+    attributes = WindowAttributes()
+    x11.XGetWindowAttributes(display, window, ctypes.byref(attributes))
+    gc = x11.XCreateGC(display, window, 0, None)
+    x11.XSetForeground(display, gc, 0xFFFFFF)
+    x11.XFillRectangle(display, window, gc, 0, 0, attributes.width, attributes.height)
+
+
 def press_keys(display, codes):
     xtst = ctypes.cdll.LoadLibrary(ctypes.util.find_library("Xtst") or "libXtst.so.6")
     declare(xtst, "XTestFakeKeyEvent", c_int, pointer, c_uint, c_int, c_ulong)
@@ -165,14 +200,43 @@ def numlock_on(display):
     x11.XkbLockModifiers(display, USE_CORE_KEYBOARD, MOD2, MOD2)
 
 
-def focused(display, root):
+def shown(display, root, take_focus):
     window = x11.XCreateSimpleWindow(display, root, 0, 0, 200, 100, 0, 0, 0xFFFFFF)
+    x11.XMapRaised(display, window)
+    x11.XSync(display, 0)
+    if take_focus:
+        x11.XSetInputFocus(display, window, REVERT_TO_PARENT, CURRENT_TIME)
+        x11.XSync(display, 0)
+    print(hex(window), flush=True)
+    hold_until_killed()
+
+
+def keep_focus(display, root):
+    window = x11.XCreateSimpleWindow(display, root, 0, 0, 200, 100, 0, 0, 0xFFFFFF)
+    x11.XSelectInput(display, window, FOCUS_CHANGE_MASK)
     x11.XMapRaised(display, window)
     x11.XSync(display, 0)
     x11.XSetInputFocus(display, window, REVERT_TO_PARENT, CURRENT_TIME)
     x11.XSync(display, 0)
     print(hex(window), flush=True)
-    hold_until_killed()
+    # SIGTERM ends the process at once: a Python handler would wait for XNextEvent to return.
+    event = Event()
+    while True:
+        x11.XNextEvent(display, ctypes.byref(event))
+        # Grabs move the focus for a moment on their own; only a real change counts.
+        if event.type == FOCUS_OUT and event.focus.mode in (NOTIFY_NORMAL, NOTIFY_WHILE_GRABBED):
+            x11.XSetInputFocus(display, window, REVERT_TO_PARENT, CURRENT_TIME)
+            x11.XSync(display, 0)
+
+
+def window_manager(display, root, active, stacked):
+    for name, windows in ((b"_NET_ACTIVE_WINDOW", [active] if active else []), (b"_NET_CLIENT_LIST_STACKING", stacked)):
+        atom = x11.XInternAtom(display, name, 0)
+        if windows:
+            values = (c_ulong * len(windows))(*windows)
+            x11.XChangeProperty(display, root, atom, XA_WINDOW, 32, PROP_MODE_REPLACE, values, len(windows))
+        else:
+            x11.XDeleteProperty(display, root, atom)
 
 
 def focus(display, root):
@@ -233,6 +297,8 @@ def main(arguments):
         x11.XDestroyWindow(display, int(rest[0], 0))
     elif command == "close":
         close(display, int(rest[0], 0))
+    elif command == "paint":
+        paint(display, int(rest[0], 0))
     elif command == "grab":
         grab(display, root, rest[0])
     elif command == "notify":
@@ -244,7 +310,13 @@ def main(arguments):
     elif command == "group":
         x11.XkbLockGroup(display, USE_CORE_KEYBOARD, int(rest[0]))
     elif command == "focused":
-        focused(display, root)
+        shown(display, root, True)
+    elif command == "keep-focus":
+        keep_focus(display, root)
+    elif command == "shown":
+        shown(display, root, False)
+    elif command == "window-manager":
+        window_manager(display, root, int(rest[0], 0), [int(window, 0) for window in rest[1:]])
     elif command == "focus":
         focus(display, root)
     elif command == "focus-to":

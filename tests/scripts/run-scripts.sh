@@ -2,6 +2,11 @@
 # Runs every script NAME.txt in the given folder through the simulator twice
 # and compares both traces with NAME.trace. With UPDATE=1 it rewrites the
 # expected traces instead (review the diff before committing).
+#
+# A script that hides the window (`hide` ... `show`) must also move exactly
+# as the same script without those lines: its trace, less the lines that
+# say when it was hidden, shown and when a batch of ticks ran, must equal
+# that script's trace, and it must have run at least one batch.
 set -u
 folder=$1
 sim=${SIM:?SIM names the simulator}
@@ -21,13 +26,28 @@ for script in "$folder"/*.txt; do
     if [ "${UPDATE:-0}" = 1 ]; then
         printf '%s\n' "$first" > "$expected"
     fi
-    if [ "$first" = "$(cat "$expected" 2>/dev/null)" ]; then
-        passed=$((passed + 1))
-    else
+    if [ "$first" != "$(cat "$expected" 2>/dev/null)" ]; then
         echo "FAIL $name: trace differs from $name.trace"
         diff <(printf '%s\n' "$first") "$expected" | head -20
         failed=$((failed + 1))
+        continue
     fi
+    if grep -qE '^[[:space:]]*hide[[:space:]]*$' "$script"; then
+        shown=$(grep -vE '^[[:space:]]*(hide|show)[[:space:]]*$' "$script" | $sim 2>&1; echo "status=$?")
+        motion=$(printf '%s\n' "$first" | grep -vE '^t=[0-9]+ (hide|show|batch)$')
+        if ! printf '%s\n' "$first" | grep -qE '^t=[0-9]+ batch$'; then
+            echo "FAIL $name: no batch of ticks ran while hidden"
+            failed=$((failed + 1))
+            continue
+        fi
+        if [ "$motion" != "$shown" ]; then
+            echo "FAIL $name: the motion differs from the same script never hidden"
+            diff <(printf '%s\n' "$motion") <(printf '%s\n' "$shown") | head -20
+            failed=$((failed + 1))
+            continue
+        fi
+    fi
+    passed=$((passed + 1))
 done
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

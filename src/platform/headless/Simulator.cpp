@@ -193,12 +193,48 @@ void Simulator::start(std::string arguments)
         m_trace << prefix << "main quit\n";
 }
 
+bool Simulator::trace_tick(TimerId id)
+{
+    char const* name = id == TimerId::Scroll ? "tick scroll" : id == TimerId::Bounce ? "tick bounce" : "tick banner";
+    return finish_event(name);
+}
+
 void Simulator::wait(std::int64_t milliseconds)
 {
-    deliver_due_ticks(m_host, *m_saver, m_host.now() + milliseconds, ClockKind::Virtual, [&] { return clock(); }, [&](TimerId id) {
-        char const* name = id == TimerId::Scroll ? "tick scroll" : id == TimerId::Bounce ? "tick bounce" : "tick banner";
-        return finish_event(name);
-    });
+    std::int64_t const until = m_host.now() + milliseconds;
+    if (m_visibility == Visibility::Unseen) {
+        wait_unseen(until);
+        return;
+    }
+    deliver_due_ticks(m_host, *m_saver, until, ClockKind::Virtual, [&] { return clock(); }, [&](TimerId id) { return trace_tick(id); });
+}
+
+// Time passes as for a desktop loop nobody sees: it wakes for its ticks at
+// most once a second and delivers the ticks due by then in one batch.
+void Simulator::wait_unseen(std::int64_t until)
+{
+    while (!m_finished) {
+        auto const wake = next_tick_wake(m_host.scheduler(), Visibility::Unseen, m_last_wake);
+        if (!wake || *wake > until)
+            break;
+        m_host.set_now(*wake);
+        deliver_batch();
+    }
+    if (!m_finished)
+        m_host.set_now(until);
+}
+
+// The ticks due by now, each at its own due time, as the batch of a loop
+// that wakes now; the trace names the batch and then its ticks.
+void Simulator::deliver_batch()
+{
+    std::int64_t const now = m_host.now();
+    m_last_wake = now;
+    auto const due = m_host.scheduler().next_due();
+    if (!due || *due > now)
+        return;
+    m_trace << "t=" << now << " batch\n";
+    deliver_due_ticks_in_batch(m_host, *m_saver, now, clock(), [&](TimerId id) { return trace_tick(id); });
 }
 
 bool Simulator::execute(std::string_view line, int line_number)
@@ -249,11 +285,39 @@ bool Simulator::execute(std::string_view line, int line_number)
     }
 
     bool const known = command == "wait" || command == "key" || command == "move" || command == "press" || command == "set" || command == "frame"
-        || command == "resize";
+        || command == "resize" || command == "hide" || command == "show";
     if (!known)
         words.fail("unknown command '" + std::string(command) + "'");
     if (!started)
         words.fail("'" + std::string(command) + "' must come after 'start'");
+
+    bool const unseen = m_visibility == Visibility::Unseen;
+    if (command == "hide" || command == "show") {
+        words.expect_count(1);
+        if ((command == "hide") == unseen)
+            words.fail(unseen ? "the window is already hidden" : "the window is not hidden");
+    }
+    if (command == "frame" && unseen)
+        words.fail("nothing is drawn while the window is hidden");
+    // A loop nobody sees learns of an event when it arrives: the ticks due
+    // before it run first, in a batch, as they would have on time.
+    if (unseen && command != "wait" && command != "hide") {
+        deliver_batch();
+        if (m_finished)
+            return false;
+    }
+
+    if (command == "hide") {
+        m_visibility = Visibility::Unseen;
+        m_last_wake = m_host.now();
+        m_trace << "t=" << m_host.now() << " hide\n";
+        return true;
+    }
+    if (command == "show") {
+        m_visibility = Visibility::Seen;
+        m_trace << "t=" << m_host.now() << " show\n";
+        return true;
+    }
 
     if (command == "wait") {
         words.expect_count(2);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/TickDelivery.h"
 #include "platform/runtime/Clock.h"
 #include "platform/headless/HeadlessHost.h"
 #include "start/Saver.h"
@@ -55,6 +56,9 @@ public:
 private:
     void start(std::string arguments);
     void wait(std::int64_t milliseconds);
+    void wait_unseen(std::int64_t until);
+    void deliver_batch();
+    bool trace_tick(TimerId);
     void event_line(std::string const& event);
     bool finish_event(std::string const& event);
     std::string snapshot() const;
@@ -66,6 +70,10 @@ private:
     ClockReading m_start_clock;
     FrameWriter m_frame_writer;
     bool m_finished { false };
+    // Between `hide` and `show` nothing is drawn and ticks come in batches;
+    // m_last_wake is when the last batch ran.
+    Visibility m_visibility { Visibility::Seen };
+    std::int64_t m_last_wake { 0 };
     int m_line_number { 0 };
 };
 

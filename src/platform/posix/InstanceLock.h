@@ -2,8 +2,17 @@
 
 #include <string>
 #include <string_view>
+#include <sys/socket.h>
+#include <sys/un.h>
 
 namespace qm::posix {
+
+// The name under which `program` claims a session for one user.
+std::string instance_name(std::string_view program, std::string const& session_name);
+
+// Fills `address` with `name` in the abstract namespace and returns the
+// address's length for bind and connect.
+socklen_t abstract_socket_address(std::string const& name, sockaddr_un& address);
 
 // Claims a program's name for one user in one desktop session (see
 // desktop::session_name), so that one copy runs per session whichever front

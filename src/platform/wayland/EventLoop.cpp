@@ -88,7 +88,11 @@ EventLoop::Outcome EventLoop::run()
             wl_display_dispatch_pending(display);
         wl_display_flush(display);
 
-        std::optional<std::int64_t> due = m_host.scheduler().next_due();
+        // While the play area's last frame is not called back, nobody may be
+        // looking: the ticks that fall due wait for the call back, or for
+        // the next wake a second on, and then run in a batch.
+        m_visibility = m_host.frame_owed() ? Visibility::Unseen : Visibility::Seen;
+        std::optional<std::int64_t> due = next_tick_wake(m_host.scheduler(), m_visibility, m_last_tick_wake);
         for (auto const other : { m_repeat.next_due(), m_hold.deadline() }) {
             if (other && (!due || *other < *due))
                 due = other;
@@ -163,9 +167,21 @@ void EventLoop::keep_keyboard()
 void EventLoop::deliver_due()
 {
     std::int64_t const now = posix::monotonic_milliseconds();
-    deliver_due_ticks(m_host, m_saver, now, posix::wall_clock, m_trace_ticks ? TickTrace::On : TickTrace::Off);
+    deliver_due_ticks_by(now);
     if (auto const key = m_repeat.take_due(now); key && m_saver.running())
         deliver_key(*key);
+}
+
+// Ticks that fell due while the loop waited on a frame's call back run at
+// their own due times, so the motion is where it would be had every frame
+// been drawn; otherwise a tick runs when the loop wakes for it.
+void EventLoop::deliver_due_ticks_by(std::int64_t now)
+{
+    TickTrace const trace = m_trace_ticks ? TickTrace::On : TickTrace::Off;
+    int const delivered = m_visibility == Visibility::Unseen ? deliver_due_ticks_in_batch(m_host, m_saver, now, posix::wall_clock(), trace)
+                                                             : deliver_due_ticks(m_host, m_saver, now, posix::wall_clock, trace);
+    if (delivered > 0)
+        m_last_tick_wake = now;
 }
 
 void EventLoop::present()
@@ -250,6 +266,11 @@ void EventLoop::deliver_key(std::uint32_t key)
 template<typename Deliver>
 void EventLoop::deliver_at(std::int64_t now, Deliver&& deliver)
 {
+    // Ticks held back for a batch come first: the saver's time never goes back.
+    if (m_visibility == Visibility::Unseen)
+        deliver_due_ticks_by(now);
+    if (!m_saver.running())
+        return;
     m_host.set_now(now);
     deliver(posix::wall_clock());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/KeyboardHold.h"
+#include "platform/TickDelivery.h"
 #include "platform/wayland/KeyRepeat.h"
 #include "platform/wayland/Keymap.h"
 #include "platform/wayland/WaylandHost.h"
@@ -63,6 +64,7 @@ private:
     void deliver_at(std::int64_t now, Deliver&&);
     void deliver_key(std::uint32_t key);
     void deliver_due();
+    void deliver_due_ticks_by(std::int64_t now);
     void follow_play_size();
     void keep_keyboard();
     void present();
@@ -82,6 +84,9 @@ private:
     Keymap m_keymap;
     std::string m_failure;
     bool m_trace_ticks;
+    // What the loop knew when it last went to sleep, and when it last ran ticks.
+    Visibility m_visibility { Visibility::Seen };
+    std::int64_t m_last_tick_wake { 0 };
     bool m_presented { false };
 };
 

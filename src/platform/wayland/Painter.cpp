@@ -36,7 +36,6 @@ bool Painter::present(Renderer& renderer, Frmsaver const& form)
         for (Rect const& area : changed)
             wl_surface_damage_buffer(m_surface, area.x, area.y, area.width, area.height);
     }
-    wl_surface_commit(m_surface);
     m_shown = true;
     return true;
 }

@@ -18,9 +18,10 @@ public:
     virtual ~FramePainter() = default;
     // The play area's size in the buffers' pixels.
     virtual ScreenSize size() const = 0;
-    // Sends the renderer's changes. Without a free buffer nothing is taken
-    // from the renderer, so the frame is owed and the next call sends it.
-    // Returns whether it committed a frame.
+    // Puts the renderer's changes into the surface's pending state. Without
+    // a free buffer nothing is taken from the renderer, so the frame is owed
+    // and the next call sends it. Returns whether the surface has a new
+    // frame; the caller commits it, so that it can pace the commits.
     virtual bool present(Renderer&, Frmsaver const&) = 0;
 };
 

@@ -45,7 +45,6 @@ struct SubsurfacePainter::Carrier {
 
 SubsurfacePainter::SubsurfacePainter(Connection& connection, wl_surface* parent, wl_buffer* black, ScreenSize size)
     : m_connection(connection)
-    , m_parent(parent)
     , m_size(size)
     , m_banner(std::make_unique<Carrier>(connection, parent))
     , m_box(std::make_unique<Carrier>(connection, parent)) // made last: above the banner
@@ -128,7 +127,6 @@ bool SubsurfacePainter::present(Renderer& renderer, Frmsaver const& form)
     }
     if (!changed)
         return false;
-    wl_surface_commit(m_parent);
     m_shown = true;
     return true;
 }

@@ -34,7 +34,6 @@ private:
     bool place(Carrier&, Rect picture_place);
 
     Connection& m_connection;
-    wl_surface* m_parent;
     ScreenSize m_size;
     std::unique_ptr<Carrier> m_banner;
     std::unique_ptr<Carrier> m_box;

@@ -28,9 +28,12 @@ struct WaylandHost::Surface {
     std::unique_ptr<FramePainter> painter; // while the logo plays here
     PainterKind painter_kind { PainterKind::Buffers };
     std::unique_ptr<ShmBuffer> black; // the cover, or the background under the subsurfaces
+    wl_callback* frame { nullptr }; // asked with the last frame, until the compositor calls it
 
     ~Surface()
     {
+        if (frame)
+            wl_callback_destroy(frame);
         painter.reset();
         black.reset();
         if (viewport)
@@ -57,6 +60,14 @@ void on_closed(void* data, zwlr_layer_surface_v1*)
 }
 
 zwlr_layer_surface_v1_listener const layer_surface_listener { on_configure, on_closed };
+
+void on_frame_done(void* data, wl_callback*, std::uint32_t)
+{
+    auto& surface = *static_cast<WaylandHost::Surface*>(data);
+    surface.host->frame_done(surface);
+}
+
+wl_callback_listener const frame_listener { on_frame_done };
 
 constexpr std::uint32_t every_edge = ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM | ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT
     | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT;
@@ -337,12 +348,35 @@ std::optional<std::pair<float, float>> WaylandHost::play_position(wl_surface* ta
     return play_area_point(x, y, place_of(surface), place_of(*playing), physical_size(*playing), &surface == playing ? SurfaceRole::Play : SurfaceRole::Cover);
 }
 
+// A frame goes to the compositor only once it has called back for the one
+// before: it calls back when it shows a frame, and not at all while the
+// output is hidden or powered down, so nothing is drawn or committed then.
+// The renderer keeps the changes a held-back frame would have shown, and the
+// next frame shows them all. Only the play area asks: the covers commit
+// only when they are configured, so a hidden cover holds nothing back.
 bool WaylandHost::present(Renderer& renderer, Frmsaver const& form)
 {
     Surface* surface = playing_surface();
-    if (!surface || !surface->painter || !surface->configured)
+    if (!surface || !surface->painter || !surface->configured || surface->frame)
         return false;
-    return surface->painter->present(renderer, form);
+    if (!surface->painter->present(renderer, form))
+        return false;
+    surface->frame = wl_surface_frame(surface->surface);
+    wl_callback_add_listener(surface->frame, &frame_listener, surface);
+    wl_surface_commit(surface->surface);
+    return true;
+}
+
+bool WaylandHost::frame_owed() const
+{
+    Surface const* surface = playing_surface();
+    return surface && surface->frame;
+}
+
+void WaylandHost::frame_done(Surface& surface)
+{
+    wl_callback_destroy(surface.frame);
+    surface.frame = nullptr;
 }
 
 void WaylandHost::unload_window()

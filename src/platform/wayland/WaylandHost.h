@@ -48,8 +48,13 @@ public:
     // the bare surface, as over the covers on every other platform.
     std::optional<std::pair<float, float>> play_position(wl_surface*, double x, double y) const;
     // Sends the renderer's changes to the playing surface, once it is
-    // configured; otherwise the frame waits.
+    // configured and the compositor has called back for the frame before;
+    // otherwise the frame waits. Returns whether a frame was committed.
     bool present(Renderer&, Frmsaver const&);
+    // Whether the play area's last frame has not been called back yet: for
+    // a frame or so after each commit while it shows, all along while its
+    // output is hidden or powered down.
+    bool frame_owed() const;
     // Whether the surface is one of the saver's, still shown.
     bool shows(wl_surface*) const;
     // Asks the compositor for the keyboard again: each surface lets go of
@@ -66,6 +71,7 @@ public:
     struct Surface;
     void configure(Surface&, std::uint32_t serial, int width, int height);
     void closed(Surface&);
+    void frame_done(Surface&);
 
 private:
     void output_changed(Output&, OutputChange);

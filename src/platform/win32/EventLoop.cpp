@@ -1,17 +1,19 @@
 #include "platform/win32/EventLoop.h"
 
-#include "platform/TickDelivery.h"
+#include "platform/win32/DisplayState.h"
 #include "platform/win32/Process.h"
 
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace qm::win32 {
 
 EventLoop::EventLoop(Win32Host& host, Saver& saver)
     : m_host(host)
     , m_saver(saver)
+    , m_trace(std::getenv("QUILVENMOOR_TICK_TRACE") ? TickTrace::On : TickTrace::Off)
 {
     host.set_window_procedures(&EventLoop::procedure, &EventLoop::cover_procedure, this);
 }
@@ -30,16 +32,54 @@ void EventLoop::run()
             break;
         present();
 
-        auto const due = m_host.scheduler().next_due();
+        auto const wake = next_tick_wake(m_host.scheduler(), m_visibility, m_last_batch);
         DWORD timeout = INFINITE;
-        if (due)
-            timeout = static_cast<DWORD>(std::max<std::int64_t>(0, *due - monotonic_milliseconds()));
+        if (wake)
+            timeout = static_cast<DWORD>(std::max<std::int64_t>(0, *wake - monotonic_milliseconds()));
         MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 
         follow_display_if_changed();
         watch_foreground();
-        deliver_due_ticks(m_host, m_saver, monotonic_milliseconds(), wall_clock);
+        deliver_ticks();
     }
+}
+
+void EventLoop::deliver_ticks()
+{
+    std::int64_t const now = monotonic_milliseconds();
+    if (m_visibility == Visibility::Seen) {
+        deliver_due_ticks(m_host, m_saver, now, wall_clock, m_trace);
+        return;
+    }
+    // A message may wake the loop before the batch is due: its ticks wait.
+    auto const wake = next_tick_wake(m_host.scheduler(), Visibility::Unseen, m_last_batch);
+    if (!wake || now < *wake)
+        return;
+    deliver_due_ticks_in_batch(m_host, m_saver, now, wall_clock(), m_trace);
+    m_last_batch = now;
+}
+
+void EventLoop::catch_up_if_unseen()
+{
+    if (m_visibility == Visibility::Unseen)
+        deliver_due_ticks_in_batch(m_host, m_saver, monotonic_milliseconds(), wall_clock(), m_trace);
+}
+
+void EventLoop::set_visibility(Visibility visibility)
+{
+    if (visibility == m_visibility)
+        return;
+    if (visibility == Visibility::Unseen) {
+        m_visibility = visibility;
+        m_last_batch = monotonic_milliseconds();
+        return;
+    }
+    catch_up_if_unseen();
+    m_visibility = visibility;
+    // The picture on the glass may be gone: the whole window is drawn anew.
+    if (m_renderer)
+        m_renderer->resize(m_host.screen_size());
+    present();
 }
 
 EventLoop* EventLoop::loop_of(HWND window, UINT message, LPARAM lparam)
@@ -74,6 +114,7 @@ std::optional<LRESULT> EventLoop::handle_input(HWND window, UINT message, WPARAM
     switch (message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
+        catch_up_if_unseen();
         m_saver.key_down(static_cast<VirtualKey>(wparam), wall_clock());
         return 0;
     case WM_MOUSEMOVE:
@@ -88,6 +129,7 @@ std::optional<LRESULT> EventLoop::handle_input(HWND window, UINT message, WPARAM
         }
         if (window != m_host.window() && m_host.window())
             MapWindowPoints(window, m_host.window(), &point, 1);
+        catch_up_if_unseen();
         if (message == WM_MOUSEMOVE) {
             m_saver.mouse_move(float(point.x), float(point.y), wall_clock());
         } else {
@@ -129,12 +171,21 @@ std::optional<LRESULT> EventLoop::handle(HWND window, UINT message, WPARAM wpara
     case WM_DISPLAYCHANGE:
         follow_display();
         return std::nullopt;
+    case WM_POWERBROADCAST:
+        if (wparam != PBT_POWERSETTINGCHANGE)
+            return std::nullopt;
+        if (auto const visibility = visibility_of(reinterpret_cast<POWERBROADCAST_SETTING const*>(lparam)))
+            set_visibility(*visibility);
+        return TRUE;
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC const dc = BeginPaint(window, &paint);
-        if (Frmsaver const* form = m_saver.form()) {
+        // Nothing is drawn for nobody to see; the window is drawn whole when
+        // the display comes on again.
+        Frmsaver const* form = m_visibility == Visibility::Seen ? m_saver.form() : nullptr;
+        if (form) {
             RECT const& r = paint.rcPaint;
             m_painter.execute(renderer().redraw(*form, { r.left, r.top, r.right - r.left, r.bottom - r.top }), renderer(), dc);
         }
@@ -202,7 +253,7 @@ void EventLoop::present()
 {
     Frmsaver const* form = m_saver.form();
     HWND const window = m_host.window();
-    if (!form || !window)
+    if (!form || !window || m_visibility == Visibility::Unseen)
         return;
     HDC const dc = GetDC(window);
     m_painter.execute(renderer().update(*form), renderer(), dc);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/TickDelivery.h"
 #include "platform/win32/ForegroundWatch.h"
 #include "platform/win32/Painter.h"
 #include "platform/win32/Win32Host.h"
@@ -8,6 +9,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -18,7 +20,9 @@ namespace qm::win32 {
 // already virtual keys; buttons and the pointer in the saver window's
 // pixels, from the covers too), follows the primary monitor, ends the saver
 // when another program takes the foreground, and after each round sends the
-// renderer's changes through the painter.
+// renderer's changes through the painter. While the console display is off
+// it draws nothing and wakes at most once a second, handing the ticks due
+// meanwhile to the saver in a batch, each at its own due time.
 class EventLoop {
 public:
     EventLoop(Win32Host&, Saver&);
@@ -68,12 +72,29 @@ private:
     bool moved_by_display(HWND window, POINT point);
     void present();
 
+    // Hands the saver the ticks due by now: as they fall due while the
+    // display is on; while it is off, in one batch once the last batch is a
+    // second old.
+    void deliver_ticks();
+
+    // The display went off or came on. On again, the ticks due meanwhile run
+    // first and the current frame is drawn whole at once.
+    void set_visibility(Visibility);
+
+    // While the display is off, the ticks due by now, in a batch: before a
+    // key or the pointer reaches the saver, so that it acts on the motion
+    // where a run that drew all along would have it.
+    void catch_up_if_unseen();
+
     Win32Host& m_host;
     Saver& m_saver;
     std::unique_ptr<Renderer> m_renderer;
     Painter m_painter;
     ForegroundWatch m_foreground;
     std::optional<POINT> m_pointer_placed_by_display;
+    TickTrace m_trace { TickTrace::Off };
+    Visibility m_visibility { Visibility::Seen };
+    std::int64_t m_last_batch { 0 }; // while unseen, when ticks were last handed over
 };
 
 }

@@ -93,6 +93,12 @@ void Win32Host::show_window()
     SetFocus(m_window);
     UpdateWindow(m_window);
 
+    // The window hears when the console display goes off and on again (the
+    // current state comes at once), so that nothing is drawn while nobody
+    // can see it. Where the system offers no such notice the saver simply
+    // draws all along, as it must anyway while the display is on.
+    m_display_notification = RegisterPowerSettingNotification(m_window, &GUID_CONSOLE_DISPLAY_STATE, DEVICE_NOTIFY_WINDOW_HANDLE);
+
     // The other monitors, after the saver window has taken the foreground.
     m_covers = std::make_unique<MonitorCovers>(m_instance, m_blank_pointer, m_cover_procedure ? m_cover_procedure : DefWindowProcW, m_context);
     m_covers->cover(m_layout.covers);
@@ -115,6 +121,10 @@ ScreenSize Win32Host::follow_display()
 void Win32Host::unload_window()
 {
     m_covers.reset();
+    if (m_display_notification) {
+        UnregisterPowerSettingNotification(m_display_notification);
+        m_display_notification = nullptr;
+    }
     if (!m_window)
         return;
     HWND const window = m_window;

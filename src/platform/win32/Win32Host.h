@@ -14,7 +14,8 @@ namespace qm::win32 {
 
 // The saver's platform on Windows: a named mutex for the previous-instance
 // flag, the message box, a top-most popup window over the primary monitor
-// (the play area) and black covers over every other monitor.
+// (the play area), registered for the console display's power state, and
+// black covers over every other monitor.
 class Win32Host final : public TimedHost {
 public:
     Win32Host(HINSTANCE, std::string argument_text);
@@ -49,6 +50,7 @@ private:
     HANDLE m_mutex { nullptr };
     bool m_another_runs { false };
     HWND m_window { nullptr };
+    HPOWERNOTIFY m_display_notification { nullptr };
     HCURSOR m_blank_pointer { nullptr };
     WNDPROC m_procedure { nullptr };
     WNDPROC m_cover_procedure { nullptr };

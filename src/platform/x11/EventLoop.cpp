@@ -45,6 +45,16 @@ ScreenSize window_size(Connection& connection, Window window)
     return { attributes.width, attributes.height };
 }
 
+// A window that is not viewable now (someone else's, not yet mapped) shows
+// by a VisibilityNotify once it is.
+Visibility window_visibility(Connection& connection, Window window)
+{
+    XWindowAttributes attributes {};
+    if (!XGetWindowAttributes(connection.display(), window, &attributes))
+        return Visibility::Seen;
+    return attributes.map_state == IsViewable ? Visibility::Seen : Visibility::Unseen;
+}
+
 }
 
 EventLoop::EventLoop(X11HostBase& host, Saver& saver, posix::TerminationSignals const& signals)
@@ -54,7 +64,9 @@ EventLoop::EventLoop(X11HostBase& host, Saver& saver, posix::TerminationSignals 
     , m_renderer(m_size)
     , m_painter(host.connection(), host.window())
     , m_signals(signals)
+    , m_power(host.connection())
     , m_trace_ticks(std::getenv("QUILVENMOOR_TICK_TRACE") != nullptr)
+    , m_window_visibility(window_visibility(host.connection(), host.window()))
 {
     // The window may already differ from the size the saver loaded with
     // (someone else's window, resized in between).
@@ -70,6 +82,8 @@ bool EventLoop::fail(std::string message)
 EventLoop::Outcome EventLoop::run()
 {
     Display* display = m_host.connection().display();
+    m_last_tick_wake = posix::monotonic_milliseconds();
+    follow_visibility(m_last_tick_wake);
     present();
     while (m_saver.running()) {
         if (m_signals.requested())
@@ -77,6 +91,12 @@ EventLoop::Outcome EventLoop::run()
         while (m_saver.running() && XPending(display)) {
             XEvent event;
             XNextEvent(display, &event);
+            // An unseen loop learns of an event up to a second after the
+            // ticks due before it: those run first, as they would have on time.
+            if (m_loop_visibility == Visibility::Unseen)
+                deliver_batch(posix::monotonic_milliseconds());
+            if (!m_saver.running())
+                break;
             if (!handle(event))
                 return Outcome::Failed;
         }
@@ -84,29 +104,92 @@ EventLoop::Outcome EventLoop::run()
             fail(std::move(*error));
             return Outcome::Failed;
         }
+        if (std::int64_t const now = posix::monotonic_milliseconds(); m_host.keyboard_taken(now)) {
+            // Keys typed now would reach another program, unseen behind the saver.
+            deliver_at(now, [&](ClockReading clock) { m_saver.dismiss(clock); });
+        }
+        if (!m_saver.running())
+            break;
+        follow_visibility(posix::monotonic_milliseconds());
         if (!m_saver.running())
             break;
         present();
 
-        auto const due = m_host.scheduler().next_due();
+        auto const wake = next_wake();
         int timeout = -1;
-        if (due)
-            timeout = static_cast<int>(std::max<std::int64_t>(0, *due - posix::monotonic_milliseconds()));
+        if (wake)
+            timeout = static_cast<int>(std::max<std::int64_t>(0, *wake - posix::monotonic_milliseconds()));
         pollfd descriptors[2] = { { m_host.connection().file_descriptor(), POLLIN, 0 }, { m_signals.descriptor(), POLLIN, 0 } };
         poll(descriptors, m_signals.descriptor() >= 0 ? 2 : 1, timeout);
         if (m_signals.requested())
             return Outcome::Signalled;
         if (descriptors[0].revents & (POLLERR | POLLHUP))
             XNoOp(display); // lets Xlib notice the lost connection and end the process
-        deliver_due_ticks();
+        if (m_loop_visibility == Visibility::Seen) {
+            deliver_due_ticks();
+        } else {
+            std::int64_t const now = posix::monotonic_milliseconds();
+            auto const tick_wake = next_tick_wake(m_host.scheduler(), Visibility::Unseen, m_last_tick_wake);
+            if (tick_wake && *tick_wake <= now)
+                deliver_batch(now);
+        }
     }
     return Outcome::SaverEnded;
+}
+
+Visibility EventLoop::visibility() const
+{
+    return m_window_visibility == Visibility::Seen && m_power.visibility() == Visibility::Seen ? Visibility::Seen : Visibility::Unseen;
+}
+
+std::optional<std::int64_t> EventLoop::next_wake() const
+{
+    auto wake = next_tick_wake(m_host.scheduler(), m_loop_visibility, m_last_tick_wake);
+    // The monitor's power is asked on the wake-ups the ticks bring; only a
+    // loop with no timer running would wake for it alone.
+    if (!wake)
+        wake = m_power.next_query();
+    if (auto const keyboard = m_host.keyboard_deadline(); keyboard && (!wake || *keyboard < *wake))
+        wake = keyboard;
+    return wake;
+}
+
+void EventLoop::follow_visibility(std::int64_t now)
+{
+    m_power.refresh(now);
+    Visibility const current = visibility();
+    if (current == m_loop_visibility)
+        return;
+    m_loop_visibility = current;
+    if (current == Visibility::Unseen) {
+        trace("unseen", now);
+        return;
+    }
+    // Seen again: the ticks due meanwhile run first, each at its due time;
+    // then the whole window is painted from the model, whatever it showed.
+    deliver_batch(now);
+    m_renderer.repaint_all();
+    m_presented = false;
+    trace("seen", now);
+}
+
+void EventLoop::trace(char const* what, std::int64_t now) const
+{
+    if (m_trace_ticks)
+        std::fprintf(stderr, "%s %lld drawn %llu\n", what, static_cast<long long>(now), static_cast<unsigned long long>(m_painter.requests_sent()));
 }
 
 void EventLoop::deliver_due_ticks()
 {
     std::int64_t const now = posix::monotonic_milliseconds();
+    m_last_tick_wake = now;
     qm::deliver_due_ticks(m_host, m_saver, now, posix::wall_clock, m_trace_ticks ? TickTrace::On : TickTrace::Off);
+}
+
+void EventLoop::deliver_batch(std::int64_t now)
+{
+    m_last_tick_wake = now;
+    deliver_due_ticks_in_batch(m_host, m_saver, now, posix::wall_clock(), m_trace_ticks ? TickTrace::On : TickTrace::Off);
 }
 
 template<typename Deliver>
@@ -148,6 +231,9 @@ bool EventLoop::handle(XEvent& event)
     }
     case Expose:
         if (event.xexpose.window == window) {
+            // Nothing is drawn while unseen; the window is painted whole once it is seen.
+            if (m_loop_visibility == Visibility::Unseen)
+                return true;
             if (Frmsaver const* form = m_saver.form())
                 m_painter.execute(m_renderer.redraw(*form, { event.xexpose.x, event.xexpose.y, event.xexpose.width, event.xexpose.height }), m_renderer);
             return true;
@@ -161,6 +247,15 @@ bool EventLoop::handle(XEvent& event)
             m_renderer.resize(m_size);
         }
         break;
+    case VisibilityNotify:
+        // Also sent when the window becomes viewable, after its MapNotify.
+        if (event.xvisibility.window == window)
+            m_window_visibility = event.xvisibility.state == VisibilityFullyObscured ? Visibility::Unseen : Visibility::Seen;
+        break;
+    case UnmapNotify:
+        if (event.xunmap.window == window)
+            m_window_visibility = Visibility::Unseen;
+        break;
     case MappingNotify:
         // Another keyboard layout or keymap: Xlib reads it again before the next key.
         XRefreshKeyboardMapping(&event.xmapping);
@@ -170,8 +265,11 @@ bool EventLoop::handle(XEvent& event)
             return fail("the window was destroyed by another program");
         break;
     default:
+        if (m_power.take_notice(event))
+            return true;
         break;
     }
+    m_host.set_now(now);
     if (auto const failure = m_host.handle_window_event(event))
         return fail(*failure);
     return true;
@@ -180,7 +278,7 @@ bool EventLoop::handle(XEvent& event)
 void EventLoop::present()
 {
     Frmsaver const* form = m_saver.form();
-    if (!form)
+    if (!form || m_loop_visibility == Visibility::Unseen)
         return;
     m_painter.execute(m_renderer.update(*form), m_renderer);
     if (m_trace_ticks && !m_presented)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/TickDelivery.h"
+#include "platform/x11/MonitorPower.h"
 #include "platform/x11/Painter.h"
 #include "platform/posix/Process.h"
 #include "platform/x11/X11HostBase.h"
@@ -16,6 +18,10 @@ namespace qm::x11 {
 // native event once (keys through the key table, the pointer in the play
 // area's coordinates), follows the size of the window the saver draws into,
 // and after each round sends the renderer's changes through the painter.
+// While nobody can see the window (the monitor is powered down, or the
+// window is unmapped or fully covered) it sends no drawing at all and wakes
+// for its ticks at most once a second, delivering them in batches at their
+// own due times; once the window can be seen it repaints it whole at once.
 class EventLoop {
 public:
     enum class Outcome {
@@ -40,6 +46,12 @@ private:
     bool handle(XEvent&);
     void present();
     void deliver_due_ticks();
+    void deliver_batch(std::int64_t now);
+    Visibility visibility() const;
+    // Follows a change of who can see the window; called after every round of events.
+    void follow_visibility(std::int64_t now);
+    std::optional<std::int64_t> next_wake() const;
+    void trace(char const* what, std::int64_t now) const;
     bool fail(std::string message);
 
     X11HostBase& m_host;
@@ -48,9 +60,16 @@ private:
     Renderer m_renderer;
     Painter m_painter;
     posix::TerminationSignals const& m_signals;
+    MonitorPower m_power;
     std::string m_failure;
     bool m_trace_ticks;
     bool m_presented { false };
+    // Whether the window is viewable and not wholly covered, as its own
+    // events say, and what the loop acts on, the monitor's power included.
+    Visibility m_window_visibility { Visibility::Seen };
+    Visibility m_loop_visibility { Visibility::Seen };
+    // When ticks were last delivered: an unseen loop waits a second from there.
+    std::int64_t m_last_tick_wake { 0 };
 };
 
 }

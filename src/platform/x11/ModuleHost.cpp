@@ -100,7 +100,7 @@ void ModuleHost::show_window()
     } else {
         // Our own event mask on someone else's window: the masks of other
         // clients and the window's attributes stay as they are.
-        XSelectInput(connection().display(), m_window, StructureNotifyMask | ExposureMask);
+        XSelectInput(connection().display(), m_window, StructureNotifyMask | ExposureMask | VisibilityChangeMask);
     }
     XFlush(connection().display());
 }
@@ -111,7 +111,7 @@ void ModuleHost::create_own_window()
     Display* display = x.display();
     XSetWindowAttributes attributes {};
     attributes.background_pixel = x.pixel(Renderer::black);
-    attributes.event_mask = KeyPressMask | ButtonPressMask | PointerMotionMask | ExposureMask | StructureNotifyMask;
+    attributes.event_mask = KeyPressMask | ButtonPressMask | PointerMotionMask | ExposureMask | StructureNotifyMask | VisibilityChangeMask;
     m_window = XCreateWindow(display, x.root(), 0, 0, static_cast<unsigned>(m_size.width), static_cast<unsigned>(m_size.height), 0, x.depth(),
         InputOutput, x.visual(), CWBackPixel | CWEventMask, &attributes);
     m_owned = true;

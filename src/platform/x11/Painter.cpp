@@ -27,6 +27,7 @@ void Painter::flush_fills()
     if (m_fills.empty())
         return;
     XFillRectangles(m_connection.display(), m_window, m_gc, m_fills.data(), static_cast<int>(m_fills.size()));
+    ++m_requests_sent;
     m_fills.clear();
 }
 
@@ -48,6 +49,7 @@ void Painter::execute(std::vector<DrawOperation> const& operations, Renderer con
                     picture.width(), picture.height() };
             }
             m_connection.put_image(target.pixmap, m_gc, picture, changed, changed.x, changed.y);
+            ++m_requests_sent;
             break;
         }
         case DrawOperation::Kind::Fill:
@@ -59,6 +61,7 @@ void Painter::execute(std::vector<DrawOperation> const& operations, Renderer con
             flush_fills();
             XCopyArea(display, surface(operation.layer).pixmap, m_window, m_gc, operation.source_x, operation.source_y,
                 static_cast<unsigned>(operation.target.width), static_cast<unsigned>(operation.target.height), operation.target.x, operation.target.y);
+            ++m_requests_sent;
             break;
         }
     }

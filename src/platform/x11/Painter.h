@@ -3,6 +3,7 @@
 #include "platform/x11/Connection.h"
 #include "window/Renderer.h"
 
+#include <cstdint>
 #include <vector>
 
 namespace qm::x11 {
@@ -21,6 +22,10 @@ public:
 
     void execute(std::vector<DrawOperation> const&, Renderer const&);
 
+    // How many drawing requests (images, copies, fills) it has sent: a
+    // diagnostic that shows when nothing is drawn.
+    std::uint64_t requests_sent() const { return m_requests_sent; }
+
 private:
     void flush_fills();
 
@@ -38,6 +43,7 @@ private:
     Surface m_box;
     Surface m_banner;
     std::vector<XRectangle> m_fills;
+    std::uint64_t m_requests_sent { 0 };
 };
 
 }

@@ -61,6 +61,27 @@ Window create_black_window(Connection& x, Rect area, long event_mask)
         InputOutput, x.visual(), CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
 }
 
+// The windows a property of the root window lists (_NET_ACTIVE_WINDOW,
+// _NET_CLIENT_LIST_STACKING): none where it is missing or of another type.
+std::vector<Window> windows_listed_on_root(Connection& x, char const* property)
+{
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    std::vector<Window> windows;
+    if (XGetWindowProperty(x.display(), x.root(), x.atom(property), 0, 65536, False, XA_WINDOW, &type, &format, &count, &remaining, &data) == Success
+        && type == XA_WINDOW && format == 32) {
+        // Xlib hands 32-bit items over as longs.
+        auto const* values = reinterpret_cast<unsigned long const*>(data);
+        windows.assign(values, values + count);
+    }
+    if (data)
+        XFree(data);
+    return windows;
+}
+
 }
 
 X11Host::X11Host(std::string argument_text, std::string const& session_name)
@@ -138,11 +159,12 @@ void X11Host::show_window()
     end_server_saver();
     m_layout = current_layout();
     m_window = create_black_window(x, m_layout.play_area,
-        KeyPressMask | ButtonPressMask | PointerMotionMask | ExposureMask | StructureNotifyMask | VisibilityChangeMask);
+        KeyPressMask | ButtonPressMask | PointerMotionMask | ExposureMask | StructureNotifyMask | VisibilityChangeMask | FocusChangeMask);
+    // Window managers leave an override-redirect window alone, so it carries
+    // no state or icon for them; some (weston's, under Xwayland) even abort
+    // on a full-screen state there. The name and the owning process are for
+    // tools that list windows and ask what covers the screen.
     x.set_title(m_window, std::string(Frmsaver::title));
-    Atom const fullscreen = x.atom("_NET_WM_STATE_FULLSCREEN");
-    XChangeProperty(display, m_window, x.atom("_NET_WM_STATE"), XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char const*>(&fullscreen), 1);
-    x.set_icon(m_window);
     x.set_owner(m_window);
     m_blank_pointer = create_blank_pointer(x, m_window);
     XDefineCursor(display, m_window, m_blank_pointer);
@@ -250,6 +272,12 @@ std::optional<std::string> X11Host::handle_window_event(XEvent const& event)
             XMapRaised(m_connection->display(), m_window);
         }
         break;
+    case FocusIn:
+    case FocusOut:
+        // The grab's own focus events say nothing about who has the keyboard.
+        if (event.xfocus.window == m_window && event.xfocus.mode != NotifyGrab && event.xfocus.mode != NotifyUngrab)
+            follow_focus();
+        break;
     case VisibilityNotify:
         if (event.xvisibility.window == m_window && event.xvisibility.state != VisibilityUnobscured)
             raise_all();
@@ -292,23 +320,58 @@ std::optional<std::string> X11Host::grab_input()
     return {};
 }
 
+void X11Host::follow_focus()
+{
+    Display* display = m_connection->display();
+    KeyboardFocus now;
+    XGetInputFocus(display, &now.window, &now.revert_to);
+    auto holder = FocusWatch::Holder::Other;
+    if (is_ours(now.window))
+        holder = FocusWatch::Holder::Saver;
+    else if (now.window == None || now.window == PointerRoot || now.window == m_connection->root())
+        holder = FocusWatch::Holder::Nobody;
+    switch (m_focus_watch.observe(holder, this->now())) {
+    case FocusWatch::Action::TakeBack:
+        // Once, without the wait of the first grab: the answer is the focus
+        // that holds when the watch's time is up.
+        XSetInputFocus(display, m_window, RevertToNone, CurrentTime);
+        XGrabKeyboard(display, m_window, False, GrabModeAsync, GrabModeAsync, CurrentTime);
+        break;
+    case FocusWatch::Action::End:
+        m_keyboard_taken = true;
+        break;
+    case FocusWatch::Action::Nothing:
+        break;
+    }
+}
+
+bool X11Host::keyboard_taken(std::int64_t now)
+{
+    if (m_focus_watch.check(now) == FocusWatch::Action::End)
+        m_keyboard_taken = true;
+    return m_keyboard_taken;
+}
+
 void X11Host::return_focus()
 {
     if (!m_focus_found)
         return;
-    Display* display = m_connection->display();
+    Connection& x = *m_connection;
+    Display* display = x.display();
     KeyboardFocus now;
     XGetInputFocus(display, &now.window, &now.revert_to);
-    Window const found = m_focus_found->window;
-    bool viewable = false;
-    if (found != None && found != PointerRoot) {
+    WindowManagerWindows window_manager;
+    if (auto const active = windows_listed_on_root(x, "_NET_ACTIVE_WINDOW"); !active.empty())
+        window_manager.active = active.front();
+    window_manager.stacking = windows_listed_on_root(x, "_NET_CLIENT_LIST_STACKING");
+    auto const viewable = [&](Window window) {
         XWindowAttributes attributes {};
-        if (XGetWindowAttributes(display, found, &attributes))
-            viewable = attributes.map_state == IsViewable;
-        else
-            m_connection->take_error(); // the window has gone: that error is this answer's
-    }
-    FocusReturn const decision = focus_to_return(*m_focus_found, now, m_window, m_connection->root(), viewable);
+        if (XGetWindowAttributes(display, window, &attributes))
+            return attributes.map_state == IsViewable;
+        x.take_error(); // the window has gone: that error is this answer's
+        return false;
+    };
+    FocusReturn const decision = focus_to_return(*m_focus_found, now, m_window, x.root(), window_manager, viewable);
     if (decision.action == FocusReturn::Action::Set)
         XSetInputFocus(display, decision.focus.window, decision.focus.revert_to, CurrentTime);
     m_focus_found.reset();

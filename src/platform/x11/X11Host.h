@@ -1,8 +1,9 @@
 #pragma once
 
 #include "platform/MonitorLayout.h"
-#include "platform/x11/FocusReturn.h"
 #include "platform/posix/InstanceLock.h"
+#include "platform/x11/FocusReturn.h"
+#include "platform/x11/FocusWatch.h"
 #include "platform/x11/X11HostBase.h"
 
 #include <optional>
@@ -32,6 +33,8 @@ public:
     void unload_window() override;
 
     std::optional<std::string> handle_window_event(XEvent const&) override;
+    bool keyboard_taken(std::int64_t now) override;
+    std::optional<std::int64_t> keyboard_deadline() const override { return m_focus_watch.deadline(); }
 
 private:
     MonitorLayout current_layout() const;
@@ -42,6 +45,7 @@ private:
     bool is_ours(Window) const;
     std::optional<std::string> grab_input();
     void return_focus();
+    void follow_focus();
     void end_server_saver();
 
     std::string m_arguments;
@@ -53,6 +57,8 @@ private:
     bool m_regrab_on_map { false };
     // The keyboard focus as the saver found it, to give back when it ends.
     std::optional<KeyboardFocus> m_focus_found;
+    FocusWatch m_focus_watch;
+    bool m_keyboard_taken { false };
 };
 
 }

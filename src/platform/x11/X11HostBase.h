@@ -29,6 +29,10 @@ public:
     virtual std::optional<std::string> handle_window_event(XEvent const&) { return {}; }
     // Whether keys and pointer events that arrive for `window` are the saver's.
     virtual bool takes_input_from(Window window) const { return window == m_window; }
+    // Whether, at `now`, another client has kept the keyboard from the saver
+    // long enough that the saver must end; and when the loop must next ask.
+    virtual bool keyboard_taken(std::int64_t /*now*/) { return false; }
+    virtual std::optional<std::int64_t> keyboard_deadline() const { return {}; }
 
 protected:
     mutable std::unique_ptr<Connection> m_connection;
