@@ -54,4 +54,20 @@ TEST(KeyboardHold, TheKeyboardBackInTimeKeepsTheSaverAndEachLaterLossStartsAfres
     EXPECT_TRUE(hold.expired(9250));
 }
 
+TEST(KeyboardHold, AKeyboardUnpluggedWhileAwayIsNoLoss)
+{
+    KeyboardHold hold;
+    hold.arrived();
+    hold.lost(1000);
+    hold.gone();
+    EXPECT_FALSE(hold.take_reclaim());
+    EXPECT_FALSE(hold.expired(2000));
+    // A later keyboard is held and lost as the first was.
+    hold.lost(3000);
+    EXPECT_FALSE(hold.deadline());
+    hold.arrived();
+    hold.lost(4000);
+    EXPECT_TRUE(hold.expired(4250));
+}
+
 }

@@ -17,6 +17,12 @@ void KeyboardHold::lost(std::int64_t now)
     m_reclaim_owed = true;
 }
 
+void KeyboardHold::gone()
+{
+    m_state = State::NotYet;
+    m_reclaim_owed = false;
+}
+
 bool KeyboardHold::take_reclaim()
 {
     bool const owed = m_reclaim_owed;

@@ -22,6 +22,11 @@ public:
     // second loss before the keyboard comes back changes nothing.
     void lost(std::int64_t now);
 
+    // The seat has no keyboard any more (its last one was unplugged): no
+    // key can reach anybody, so nothing is lost; a keyboard that comes
+    // later starts afresh.
+    void gone();
+
     // True once after each loss: the front end asks for the keyboard back now.
     bool take_reclaim();
     // When the saver must end unless the keyboard is back; none while the

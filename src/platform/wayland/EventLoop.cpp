@@ -207,6 +207,9 @@ void EventLoop::seat_capabilities(std::uint32_t capabilities)
         m_keyboard = nullptr;
         m_keyboard_surface = nullptr;
         m_repeat.reset();
+        m_hold.gone();
+        if (m_trace_ticks)
+            std::fprintf(stderr, "keyboard gone from the seat %lld\n", static_cast<long long>(posix::monotonic_milliseconds()));
     }
     if (pointer && !m_pointer) {
         m_pointer = wl_seat_get_pointer(seat);
