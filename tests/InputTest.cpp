@@ -205,6 +205,28 @@ TEST(Mouse, FarAwayCoordinatesAreClampedNotFatal)
     EXPECT_EQ(running.form().LastMouseY, -32768);
 }
 
+TEST(Mouse, APointerThatReturnsStartsANewPairButMovesAfterItStillEnd)
+{
+    Running running;
+    running.move(300, 200);
+    running.saver.pointer_returned();
+    running.move(150, 100); // the same spot, in another output scale's units
+    EXPECT_TRUE(running.saver.running());
+    EXPECT_EQ(running.form().LastMouseX, 150);
+    running.move(151, 100);
+    EXPECT_TRUE(running.ended_by_user());
+
+    // Where nothing was recorded, a return changes nothing.
+    Running fresh;
+    fresh.saver.pointer_returned();
+    fresh.move(10, 20);
+    fresh.move(10, 20);
+    EXPECT_EQ(fresh.form().LastMouseX, 0);
+    fresh.saver.pointer_returned();
+    fresh.move(40, 50);
+    EXPECT_TRUE(fresh.saver.running());
+}
+
 TEST(Mouse, AnyPressOnTheSurfaceEnds)
 {
     for (MouseButton button : { MouseButton::Left, MouseButton::Right, MouseButton::Middle }) {

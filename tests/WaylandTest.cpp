@@ -1,6 +1,5 @@
 #include "Harness.h"
 #include "platform/wayland/KeyRepeat.h"
-#include "platform/wayland/KeyboardWatch.h"
 #include "platform/wayland/OutputOrder.h"
 #include "platform/wayland/SwapChain.h"
 
@@ -165,54 +164,4 @@ TEST(SwapChain, EveryBufferShowsTheWholeCurrentFrameWhateverTheCompositorHeld)
     }
     EXPECT_EQ(chain.size(), 3u);
     EXPECT_GT(owed, 0) << "the pattern should also make frames wait";
-}
-
-TEST(KeyboardWatch, TheKeyboardTakenForGoodEndsTheSaverAMomentLater)
-{
-    KeyboardWatch watch(1000, 250);
-    watch.seat_has_keyboard(true, 0);
-    watch.start(100);
-    watch.entered();
-    EXPECT_FALSE(watch.deadline());
-
-    // Passing from one of the saver's surfaces to another is no loss.
-    watch.left(500);
-    watch.entered();
-    EXPECT_FALSE(watch.lost(10000));
-
-    // Taken for a moment, then given back: nothing is lost.
-    watch.left(2000);
-    EXPECT_EQ(watch.deadline(), 2250);
-    EXPECT_FALSE(watch.lost(2249));
-    watch.entered();
-    EXPECT_FALSE(watch.lost(2250));
-
-    // Taken and kept: lost a quarter of a second after it went; a second
-    // leave does not restart the count.
-    watch.left(3000);
-    watch.left(3100);
-    EXPECT_FALSE(watch.lost(3249));
-    EXPECT_TRUE(watch.lost(3250));
-}
-
-TEST(KeyboardWatch, AKeyboardThatNeverArrivesIsLostTooButNoKeyboardIsNot)
-{
-    KeyboardWatch watch(1000, 250);
-    watch.seat_has_keyboard(true, 0);
-    EXPECT_FALSE(watch.lost(5000)) << "nothing counts before the surfaces show";
-    watch.start(5000);
-    EXPECT_FALSE(watch.lost(5999));
-    EXPECT_TRUE(watch.lost(6000));
-
-    // A seat without a keyboard gives the keys to nobody.
-    KeyboardWatch bare(1000, 250);
-    bare.start(0);
-    EXPECT_FALSE(bare.deadline());
-    // One that gains a keyboard later is due to get it as at the start; one
-    // that loses it loses nothing.
-    bare.seat_has_keyboard(true, 4000);
-    EXPECT_EQ(bare.deadline(), 5000);
-    bare.entered();
-    bare.seat_has_keyboard(false, 4500);
-    EXPECT_FALSE(bare.lost(100000));
 }

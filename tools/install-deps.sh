@@ -16,11 +16,12 @@
 #   font     make the built-in font again
 set -euo pipefail
 
-# The Wayland front end builds against libwayland and xkbcommon; the idle
+# The Wayland front end builds against libwayland and xkbcommon, the KWin
+# scenario's input client against KWin's fake-input description; the idle
 # watcher and the X11 front end (DPMS) against libXext, the watcher also
 # against libsystemd (sd-bus).
 run=(cmake make g++ pkg-config libgtest-dev libpng-dev libx11-dev libxrandr-dev libxss-dev libxext-dev
-    libwayland-dev wayland-protocols libxkbcommon-dev libsystemd-dev
+    libwayland-dev wayland-protocols libxkbcommon-dev libsystemd-dev plasma-wayland-protocols
     xvfb xdotool imagemagick x11-xserver-utils)
 # The idle watcher's scenario runs a private session bus; Xorg with the
 # dummy video driver is the X server with DPMS of the scenarios.
@@ -35,10 +36,13 @@ fuzz=(clang libclang-rt-14-dev)
 # compositors without the layer shell (mutter's keys and pictures go over its
 # session bus, the pictures through PipeWire and GStreamer; iproute2's ss
 # finds its X display; the idle watcher's scenario uses mutter's idle
-# monitor); foot and swaybar draw text, so a font comes too.
+# monitor); foot and swaybar draw text, so a font comes too. KWin's scenario
+# runs kwin_wayland with weston-terminal (from weston) as the windows, gdbus
+# for its desktops and Python's D-Bus for its screenshots.
 wayland=(sway swayidle grim wtype foot weston xwayland fonts-dejavu-core
     mutter dbus procps iproute2 pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-tools
-    gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
+    gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+    kwin-wayland libglib2.0-bin python3-dbus)
 xscreensaver=(xscreensaver)
 bench=(libbenchmark-dev strace xscreensaver-data xscreensaver-data-extra)
 picture=(webp)

@@ -87,6 +87,14 @@ void Saver::resize(ScreenSize size)
         m_global.form().resize(size);
 }
 
+void Saver::pointer_returned()
+{
+    if (!running() || !m_global.loaded())
+        return;
+    m_global.form().LastMouseX = 0;
+    m_global.form().LastMouseY = 0;
+}
+
 void Saver::dismiss(ClockReading now)
 {
     if (!running() || !m_global.loaded())

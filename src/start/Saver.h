@@ -49,6 +49,10 @@ public:
     // Ends the saver the way a dismissing key or click does, for a platform
     // event that must end it too (another program took the foreground).
     void dismiss(ClockReading now);
+    // The pointer left the saver's surfaces and came back, as it does when
+    // a compositor changes an output under it: where it came back is a
+    // first position again, as at the start, not a move. No handler runs.
+    void pointer_returned();
 
     State state() const { return m_state; }
     bool running() const { return m_state == State::Running; }

@@ -4,10 +4,10 @@
 # screenshots through grim, read by the same checks as the X11 scenarios.
 #
 # Environment, besides lib.sh's LAUNCH and FRAMECHECK:
-#   POINTER   the virtual-pointer client (quilvenmoor-wayland-pointer)
+#   POINTER   the virtual-pointer client (quilvenmoor-wayland-pointer), for sway
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-POINTER=${POINTER:?POINTER names quilvenmoor-wayland-pointer}
+POINTER=${POINTER:-}
 SAVER=$LAUNCH
 SCREEN=1280x800x24
 chmod 755 "$WORK"
@@ -163,6 +163,7 @@ new_runtime() {
 # Headless sway has no pointer: a virtual one of our own gives its seat one.
 # Commands go to it through a pipe; it answers each with a line.
 start_pointer() {
+    [ -n "$POINTER" ] || abort "POINTER names quilvenmoor-wayland-pointer"
     [ -n "${POINTER_FD:-}" ] && exec {POINTER_FD}>&-
     rm -f "$WORK/pointer.in" "$WORK/pointer.out"
     mkfifo "$WORK/pointer.in"

@@ -28,6 +28,15 @@ public:
 
     ~LayerCover() override { zwlr_layer_surface_v1_destroy(m_layer); }
 
+    // Giving the keyboard up and asking for it exclusively again makes the
+    // compositor hand it back, where it took it for another client.
+    void ask_for_keyboard(wl_surface* surface) override
+    {
+        zwlr_layer_surface_v1_set_keyboard_interactivity(m_layer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+        wl_surface_commit(surface);
+        zwlr_layer_surface_v1_set_keyboard_interactivity(m_layer, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
+    }
+
 private:
     static void on_configure(void* data, zwlr_layer_surface_v1* layer, std::uint32_t serial, std::uint32_t width, std::uint32_t height)
     {

@@ -41,6 +41,11 @@ class CoverRole {
 public:
     virtual ~CoverRole() = default;
 
+    // Asks the compositor for the keyboard again after it took it away; the
+    // caller commits the surface, which must have been configured. A role
+    // whose shell has no way to ask does nothing.
+    virtual void ask_for_keyboard(wl_surface*) { }
+
     static std::unique_ptr<CoverRole> make(Shell, Connection&, wl_surface*, std::uint32_t output_name, CoverEvents&);
     // Whether the compositor offers the shell, and the global's name to say
     // when it does not.

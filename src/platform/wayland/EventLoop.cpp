@@ -24,8 +24,7 @@ void on_keymap(void* data, wl_keyboard*, std::uint32_t format, std::int32_t desc
     else
         close(descriptor);
 }
-// Keys already held when the keyboard arrives are no presses (see KeyRepeat).
-void on_keyboard_enter(void* data, wl_keyboard*, std::uint32_t, wl_surface*, wl_array*) { loop_of(data).keyboard_entered(); }
+void on_keyboard_enter(void* data, wl_keyboard*, std::uint32_t, wl_surface* surface, wl_array*) { loop_of(data).keyboard_entered(surface); }
 void on_keyboard_leave(void* data, wl_keyboard*, std::uint32_t, wl_surface*) { loop_of(data).keyboard_left(); }
 void on_key(void* data, wl_keyboard*, std::uint32_t, std::uint32_t, std::uint32_t key, std::uint32_t state)
 {
@@ -42,7 +41,7 @@ void on_pointer_enter(void* data, wl_pointer*, std::uint32_t serial, wl_surface*
 {
     loop_of(data).pointer_entered(serial, surface, wl_fixed_to_double(x), wl_fixed_to_double(y));
 }
-void on_pointer_leave(void*, wl_pointer*, std::uint32_t, wl_surface*) { }
+void on_pointer_leave(void* data, wl_pointer*, std::uint32_t, wl_surface*) { loop_of(data).pointer_left(); }
 void on_motion(void* data, wl_pointer*, std::uint32_t, wl_fixed_t x, wl_fixed_t y)
 {
     loop_of(data).pointer_moved(wl_fixed_to_double(x), wl_fixed_to_double(y));
@@ -54,11 +53,9 @@ void on_button(void* data, wl_pointer*, std::uint32_t, std::uint32_t, std::uint3
 wl_pointer_listener const pointer_listener = pointer_listener_for(on_pointer_enter, on_pointer_leave, on_motion, on_button);
 
 // A fullscreen window gets the keyboard once the compositor has mapped it,
-// which takes a frame or a few on a busy machine; a window that opens over
-// the saver takes it for good, while the keyboard passing through another
-// surface for a moment (a compositor's own popup) comes back at once.
+// which takes a frame or a few on a busy machine; one never given it leaves
+// the keys with the window under it.
 constexpr std::int64_t keyboard_arrival_limit = 1000;
-constexpr std::int64_t keyboard_return_limit = 250;
 
 }
 
@@ -71,8 +68,6 @@ EventLoop::EventLoop(WaylandHost& host, Saver& saver, posix::TerminationSignals 
     , m_trace_ticks(std::getenv("QUILVENMOOR_TICK_TRACE") != nullptr)
 {
     m_saver.resize(m_size);
-    if (m_host.shell() == Shell::Toplevel)
-        m_keyboard_watch.emplace(keyboard_arrival_limit, keyboard_return_limit);
     Connection& connection = m_host.connection();
     seat_capabilities(connection.seat_capabilities());
     connection.on_seat_change([this](std::uint32_t capabilities) { seat_capabilities(capabilities); });
@@ -91,8 +86,7 @@ EventLoop::Outcome EventLoop::run()
 {
     wl_display* display = m_host.connection().display();
     present();
-    if (m_keyboard_watch)
-        m_keyboard_watch->start(posix::monotonic_milliseconds());
+    expect_keyboard();
     while (m_saver.running()) {
         if (m_signals.requested())
             return Outcome::Signalled;
@@ -105,7 +99,7 @@ EventLoop::Outcome EventLoop::run()
         // the next wake a second on, and then run in a batch.
         m_visibility = m_host.frame_owed() ? Visibility::Unseen : Visibility::Seen;
         std::optional<std::int64_t> due = next_tick_wake(m_host.scheduler(), m_visibility, m_last_tick_wake);
-        for (auto const other : { m_repeat.next_due(), m_keyboard_watch ? m_keyboard_watch->deadline() : std::nullopt }) {
+        for (auto const other : { m_repeat.next_due(), m_hold.deadline() }) {
             if (other && (!due || *other < *due))
                 due = other;
         }
@@ -128,6 +122,7 @@ EventLoop::Outcome EventLoop::run()
             m_failure = *m_host.failure();
         if (!m_failure.empty())
             return Outcome::Failed;
+        keep_keyboard();
         deliver_due();
         present();
     }
@@ -150,6 +145,29 @@ void EventLoop::follow_play_size()
     m_size = size;
     m_saver.resize(m_size);
     m_renderer.resize(m_size);
+}
+
+// Another client has the keyboard when none of our surfaces has it, after
+// a leave or when the surface that had it is gone. The saver asks for it
+// back, and ends when it does not come back in time: keys typed meanwhile
+// would reach a window the user cannot see.
+void EventLoop::keep_keyboard()
+{
+    std::int64_t const now = posix::monotonic_milliseconds();
+    if (m_keyboard_surface && !m_host.shows(m_keyboard_surface)) {
+        m_keyboard_surface = nullptr;
+        m_hold.lost(now);
+    }
+    if (m_hold.take_reclaim()) {
+        if (m_trace_ticks)
+            std::fprintf(stderr, "keyboard asked back %lld\n", static_cast<long long>(now));
+        m_host.reclaim_keyboard();
+    }
+    if (m_hold.expired(now) && m_saver.running()) {
+        if (m_trace_ticks)
+            std::fprintf(stderr, "keyboard not back %lld\n", static_cast<long long>(now));
+        deliver_at(now, [&](ClockReading clock) { m_saver.dismiss(clock); });
+    }
 }
 
 void EventLoop::deliver_due()
@@ -177,22 +195,8 @@ void EventLoop::end_if_displaced(std::int64_t now)
 {
     if (!m_saver.running())
         return;
-    if (m_host.close_requested() || (m_keyboard_watch && m_keyboard_watch->lost(now)))
+    if (m_host.close_requested())
         deliver_at(now, [&](ClockReading clock) { m_saver.dismiss(clock); });
-}
-
-void EventLoop::keyboard_entered()
-{
-    m_repeat.reset();
-    if (m_keyboard_watch)
-        m_keyboard_watch->entered();
-}
-
-void EventLoop::keyboard_left()
-{
-    m_repeat.reset();
-    if (m_keyboard_watch)
-        m_keyboard_watch->left(posix::monotonic_milliseconds());
 }
 
 void EventLoop::present()
@@ -210,15 +214,19 @@ void EventLoop::seat_capabilities(std::uint32_t capabilities)
     wl_seat* seat = m_host.connection().seat();
     bool const keyboard = capabilities & WL_SEAT_CAPABILITY_KEYBOARD;
     bool const pointer = capabilities & WL_SEAT_CAPABILITY_POINTER;
-    if (m_keyboard_watch)
-        m_keyboard_watch->seat_has_keyboard(keyboard, posix::monotonic_milliseconds());
     if (keyboard && !m_keyboard) {
         m_keyboard = wl_seat_get_keyboard(seat);
         wl_keyboard_add_listener(m_keyboard, &keyboard_listener, this);
+        if (m_presented)
+            expect_keyboard();
     } else if (!keyboard && m_keyboard) {
         release(m_keyboard);
         m_keyboard = nullptr;
+        m_keyboard_surface = nullptr;
         m_repeat.reset();
+        m_hold.gone();
+        if (m_trace_ticks)
+            std::fprintf(stderr, "keyboard gone from the seat %lld\n", static_cast<long long>(posix::monotonic_milliseconds()));
     }
     if (pointer && !m_pointer) {
         m_pointer = wl_seat_get_pointer(seat);
@@ -228,6 +236,35 @@ void EventLoop::seat_capabilities(std::uint32_t capabilities)
         m_pointer = nullptr;
         m_pointer_surface = nullptr;
     }
+}
+
+// A fullscreen window is given the keyboard like any other window, or not:
+// once it shows, the keyboard of the seat must come within a moment. A layer
+// surface that asks for the keyboard has it at once.
+void EventLoop::expect_keyboard()
+{
+    if (m_host.shell() == Shell::Toplevel && m_keyboard)
+        m_hold.expect_arrival(posix::monotonic_milliseconds() + keyboard_arrival_limit);
+}
+
+void EventLoop::keyboard_entered(wl_surface* surface)
+{
+    // Keys already held when the keyboard arrives are no presses (see KeyRepeat).
+    m_repeat.reset();
+    m_keyboard_surface = surface;
+    m_hold.arrived();
+    if (m_trace_ticks)
+        std::fprintf(stderr, "keyboard entered %lld\n", static_cast<long long>(posix::monotonic_milliseconds()));
+}
+
+void EventLoop::keyboard_left()
+{
+    m_repeat.reset();
+    m_keyboard_surface = nullptr;
+    std::int64_t const now = posix::monotonic_milliseconds();
+    m_hold.lost(now);
+    if (m_trace_ticks)
+        std::fprintf(stderr, "keyboard left %lld\n", static_cast<long long>(now));
 }
 
 void EventLoop::key(std::uint32_t key, bool pressed)
@@ -272,7 +309,10 @@ void EventLoop::pointer_entered(std::uint32_t serial, wl_surface* surface, doubl
     // No pointer over any of the saver's surfaces.
     wl_pointer_set_cursor(m_pointer, serial, nullptr, 0, 0);
     m_pointer_surface = surface;
-    // The entry is the pointer's first position; a move elsewhere is real.
+    // The entry is the pointer's first position, also when it comes back
+    // after a leave (an output that changes scale sends both, for the same
+    // spot in new units); a move from there is real.
+    m_saver.pointer_returned();
     pointer_moved(x, y);
 }
 

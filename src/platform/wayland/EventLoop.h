@@ -1,8 +1,8 @@
 #pragma once
 
+#include "platform/KeyboardHold.h"
 #include "platform/TickDelivery.h"
 #include "platform/wayland/KeyRepeat.h"
-#include "platform/wayland/KeyboardWatch.h"
 #include "platform/wayland/Keymap.h"
 #include "platform/wayland/WaylandHost.h"
 #include "platform/posix/Process.h"
@@ -46,12 +46,13 @@ public:
     void seat_capabilities(std::uint32_t capabilities);
     Keymap& keymap() { return m_keymap; }
     void key(std::uint32_t key, bool pressed);
-    // The keyboard arrived on one of the saver's surfaces, or went
-    // elsewhere: no key held before counts.
-    void keyboard_entered();
+    // The keyboard arrived on one of our surfaces, or went elsewhere: no key
+    // held before counts, and the keyboard rule hears of it.
+    void keyboard_entered(wl_surface*);
     void keyboard_left();
     void repeat_info(int rate, int delay) { m_repeat.set_rate(rate, delay); }
     void pointer_entered(std::uint32_t serial, wl_surface*, double x, double y);
+    void pointer_left() { m_pointer_surface = nullptr; }
     void pointer_moved(double x, double y);
     void button(std::uint32_t button, bool pressed);
 
@@ -64,11 +65,12 @@ private:
     void deliver_key(std::uint32_t key);
     void deliver_due();
     void deliver_due_ticks_by(std::int64_t now);
-    // The compositor asked the saver's window to close, or gave the
-    // keyboard to another window for good: the saver ends as a dismissing
-    // key ends it.
+    // The compositor asked the saver's window to close: the saver ends as a
+    // dismissing key ends it.
     void end_if_displaced(std::int64_t now);
     void follow_play_size();
+    void keep_keyboard();
+    void expect_keyboard();
     void present();
 
     WaylandHost& m_host;
@@ -77,8 +79,9 @@ private:
     ScreenSize m_size;
     Renderer m_renderer;
     KeyRepeat m_repeat;
-    std::optional<KeyboardWatch> m_keyboard_watch;
+    KeyboardHold m_hold;
     wl_keyboard* m_keyboard { nullptr };
+    wl_surface* m_keyboard_surface { nullptr };
     wl_pointer* m_pointer { nullptr };
     wl_surface* m_pointer_surface { nullptr };
     std::optional<std::pair<float, float>> m_last_pointer;

@@ -25,6 +25,7 @@ struct WaylandHost::Surface final : CoverEvents {
     bool closed { false };
     CoverAttempt attempt { CoverAttempt::First };
     std::unique_ptr<FramePainter> painter; // while the logo plays here
+    PainterKind painter_kind { PainterKind::Buffers };
     std::unique_ptr<ShmBuffer> black; // the cover, or the background under the subsurfaces
     wl_callback* frame { nullptr }; // asked with the last frame, until the compositor calls it
 
@@ -189,8 +190,14 @@ void WaylandHost::prepare(Surface& surface)
         surface.black = std::make_unique<ShmBuffer>(m_connection->shm(), physical, [] { });
 
     if (m_order.plays(surface.output_name)) {
-        if (!surface.painter || surface.painter->size() != physical)
-            surface.painter = make_painter(surface, physical);
+        // A new scale can call for the other way of painting at the same
+        // physical size: the choice is made again on every change.
+        PainterKind const kind = painter_kind(surface, physical);
+        if (!surface.painter || surface.painter->size() != physical || surface.painter_kind != kind) {
+            surface.painter.reset();
+            surface.painter = make_painter(surface, physical, kind);
+            surface.painter_kind = kind;
+        }
         // The painter commits its first frame on the next round of the loop.
         return;
     }
@@ -204,13 +211,42 @@ void WaylandHost::prepare(Surface& surface)
 // as a subsurface; elsewhere only a buffer of the output's own pixels keeps
 // the box exact, and frames go into it. QUILVENMOOR_WAYLAND_PAINTER=buffer
 // asks for the second everywhere, for measuring one against the other.
-std::unique_ptr<FramePainter> WaylandHost::make_painter(Surface& surface, ScreenSize physical) const
+// While a scale change is under way the output may already have its new
+// scale and the surface still its old size, or the other way round: only a
+// surface of the output's own pixels at scale 1 takes the subsurfaces.
+WaylandHost::PainterKind WaylandHost::painter_kind(Surface const& surface, ScreenSize physical) const
 {
     char const* choice = std::getenv("QUILVENMOOR_WAYLAND_PAINTER");
     bool const buffers_asked = choice && std::string_view(choice) == "buffer";
-    if (!buffers_asked && physical == surface.logical && m_connection->subcompositor() && m_connection->viewporter())
+    Output const* output = m_connection->output(surface.output_name);
+    bool const unscaled = physical == surface.logical && (!output || output->scale == 1);
+    if (!buffers_asked && unscaled && m_connection->subcompositor() && m_connection->viewporter())
+        return PainterKind::Subsurfaces;
+    return PainterKind::Buffers;
+}
+
+std::unique_ptr<FramePainter> WaylandHost::make_painter(Surface& surface, ScreenSize physical, PainterKind kind) const
+{
+    if (kind == PainterKind::Subsurfaces)
         return std::make_unique<SubsurfacePainter>(*m_connection, surface.surface, surface.black->buffer(), physical);
     return std::make_unique<Painter>(m_connection->shm(), surface.surface, physical);
+}
+
+bool WaylandHost::shows(wl_surface* target) const
+{
+    return std::any_of(m_surfaces.begin(), m_surfaces.end(), [target](auto const& surface) { return surface->surface == target && !surface->closed; });
+}
+
+void WaylandHost::reclaim_keyboard()
+{
+    for (auto const& surface : m_surfaces) {
+        // A surface before its first configure may not be committed again.
+        if (!surface->configured || !surface->role)
+            continue;
+        surface->role->ask_for_keyboard(surface->surface);
+        wl_surface_commit(surface->surface);
+    }
+    wl_display_flush(m_connection->display());
 }
 
 void WaylandHost::closed(Surface& surface)

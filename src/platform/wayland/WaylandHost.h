@@ -57,6 +57,12 @@ public:
     // a frame or so after each commit while it shows, all along while its
     // output is hidden or powered down.
     bool frame_owed() const;
+    // Whether the surface is one of the saver's, still shown.
+    bool shows(wl_surface*) const;
+    // Asks the compositor for the keyboard again: each surface lets go of
+    // it and asks for it exclusively once more, which a compositor that
+    // gave it elsewhere may answer with a keyboard enter.
+    void reclaim_keyboard();
     // Deals with surfaces the compositor closed, once the events that came
     // with the close have been handled.
     void settle();
@@ -87,7 +93,12 @@ private:
     Surface* playing_surface() const;
     void prepare(Surface&);
     ScreenSize physical_size(Surface const&) const;
-    std::unique_ptr<FramePainter> make_painter(Surface&, ScreenSize physical) const;
+    enum class PainterKind {
+        Subsurfaces,
+        Buffers,
+    };
+    PainterKind painter_kind(Surface const&, ScreenSize physical) const;
+    std::unique_ptr<FramePainter> make_painter(Surface&, ScreenSize physical, PainterKind) const;
 
     std::string m_arguments;
     std::unique_ptr<Connection> m_connection;
