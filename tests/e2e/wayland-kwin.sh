@@ -10,6 +10,7 @@
 #
 # Environment, besides lib.sh's LAUNCH and FRAMECHECK:
 #   KWIN_INPUT   the fake-input client (quilvenmoor-kwin-input)
+#   IDLE         quilvenmoor-idle, for a last step: the watcher on KWin
 source "$(dirname "$0")/wayland-lib.sh"
 KWIN_INPUT=${KWIN_INPUT:?KWIN_INPUT names quilvenmoor-kwin-input}
 KWIN=$(command -v kwin_wayland) || abort "kwin_wayland is not installed (tools/install-deps.sh test)"
@@ -167,4 +168,20 @@ fi
 press_key z
 wait_until 2 eval 'grep -q z "$WORK/typed" || grep -q z "$WORK/new-typed"' && pass "after it ends, keys reach a window again" ||
     fail "after it ended no window got the key"
+
+# The idle watcher on KWin takes its idle time from ext-idle-notify-v1 and
+# starts the saver natively after the wait.
+if [ -n "${IDLE:-}" ]; then
+    session_set QUILVENMOOR_TICK_TRACE
+    spawn watcher sh -c 'exec "$0" --minutes 0.05 >"$1" 2>&1' "$IDLE" "$WORK/watcher.out"
+    idle_saver() { pgrep -P "$watcher_PID" -x quilvenmoor >/dev/null; }
+    wait_until 8 idle_saver && pass "the idle watcher starts the saver after 3 s idle" ||
+        fail "the idle watcher started no saver: $(cat "$WORK/watcher.out")"
+    as_user "$IDLE" --status >"$WORK/status" 2>&1
+    grep -q '^idle source: ext-idle-notify-v1' "$WORK/status" && pass "--status names ext-idle-notify-v1" ||
+        fail "--status: $(cat "$WORK/status")"
+    kill "$watcher_PID"
+    wait_until 3 not kill -0 "$watcher_PID" && wait_until 3 eval '! pgrep -u nobody -x quilvenmoor >/dev/null' &&
+        pass "SIGTERM ends the watcher and its saver" || fail "the watcher or its saver ran on after SIGTERM"
+fi
 finish
