@@ -11,81 +11,27 @@ namespace qm::desktop {
 
 namespace {
 
-class X11Link final : public SessionLink {
+// An idle source of a front end as the watcher's loop sees it; `what` names
+// what it reads the idle time from.
+template<typename Source>
+class SourceLink final : public SessionLink {
 public:
-    explicit X11Link(std::unique_ptr<x11::IdleSource> source)
+    SourceLink(std::unique_ptr<Source> source, char const* what)
         : m_source(std::move(source))
+        , m_what(what)
     {
     }
 
     int descriptor() const override { return m_source->descriptor(); }
-
-    std::vector<Event> dispatch() override
-    {
-        std::vector<Event> events;
-        for (auto event : m_source->dispatch()) {
-            switch (event) {
-            case x11::IdleSource::Event::Idle:
-                events.push_back(Event::Idle);
-                break;
-            case x11::IdleSource::Event::Active:
-                events.push_back(Event::Active);
-                break;
-            case x11::IdleSource::Event::Gone:
-                events.push_back(Event::Gone);
-                break;
-            }
-        }
-        return events;
-    }
-
+    std::vector<Event> dispatch() override { return m_source->dispatch(); }
     bool has_queued_events() const override { return m_source->has_queued_events(); }
     bool idle_now() override { return m_source->idle_now(); }
-    std::string what() const override { return "the X display"; }
-    std::string problem() const override { return {}; }
-
-private:
-    std::unique_ptr<x11::IdleSource> m_source;
-};
-
-class WaylandLink final : public SessionLink {
-public:
-    explicit WaylandLink(std::unique_ptr<wayland::IdleSource> source)
-        : m_source(std::move(source))
-    {
-    }
-
-    int descriptor() const override { return m_source->descriptor(); }
-
-    std::vector<Event> dispatch() override
-    {
-        std::vector<Event> events;
-        for (auto event : m_source->dispatch()) {
-            switch (event) {
-            case wayland::IdleSource::Event::Idle:
-                events.push_back(Event::Idle);
-                break;
-            case wayland::IdleSource::Event::Active:
-                events.push_back(Event::Active);
-                break;
-            case wayland::IdleSource::Event::Gone:
-                events.push_back(Event::Gone);
-                break;
-            case wayland::IdleSource::Event::Broken:
-                events.push_back(Event::Broken);
-                break;
-            }
-        }
-        return events;
-    }
-
-    bool has_queued_events() const override { return m_source->has_queued_events(); }
-    bool idle_now() override { return m_source->idle_now(); }
-    std::string what() const override { return "the Wayland compositor"; }
+    std::string what() const override { return m_what; }
     std::string problem() const override { return m_source->problem(); }
 
 private:
-    std::unique_ptr<wayland::IdleSource> m_source;
+    std::unique_ptr<Source> m_source;
+    char const* m_what;
 };
 
 std::string with_reason(std::string line, std::string const& reason) { return reason.empty() ? line : line + " (" + reason + ")"; }
@@ -116,7 +62,7 @@ std::optional<ChosenSource> open_wayland(std::int64_t wait_milliseconds, std::st
         source->watch(wayland::IdleSource::Protocol::ExtIdleNotify, wait_milliseconds);
     else if (*kind == idle::IdleSourceKind::KdeIdle)
         source->watch(wayland::IdleSource::Protocol::KdeIdle, wait_milliseconds);
-    return ChosenSource { *kind, std::make_unique<WaylandLink>(std::move(source)) };
+    return ChosenSource { *kind, std::make_unique<SourceLink<wayland::IdleSource>>(std::move(source), "the Wayland compositor") };
 }
 
 std::optional<ChosenSource> open_x11(std::int64_t wait_milliseconds, std::string& problem)
@@ -136,7 +82,7 @@ std::optional<ChosenSource> open_x11(std::int64_t wait_milliseconds, std::string
     }
     ChosenSource chosen { *kind, nullptr };
     if (source)
-        chosen.link = std::make_unique<X11Link>(std::move(source));
+        chosen.link = std::make_unique<SourceLink<x11::IdleSource>>(std::move(source), "the X display");
     return chosen;
 }
 

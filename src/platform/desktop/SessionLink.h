@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/IdleEvent.h"
+
 #include "platform/desktop/idle/SourceChoice.h"
 
 #include <cstdint>
@@ -17,12 +19,7 @@ namespace qm::desktop {
 // behind it share one shape, so the watcher's loop treats them alike.
 class SessionLink {
 public:
-    enum class Event {
-        Idle,
-        Active,
-        Gone, // the display or compositor has gone: the session has ended
-        Broken, // the connection failed otherwise
-    };
+    using Event = IdleEvent;
 
     virtual ~SessionLink() = default;
 

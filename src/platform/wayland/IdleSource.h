@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/IdleEvent.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -15,12 +17,7 @@ namespace qm::wayland {
 // the compositor going away closes it.
 class IdleSource {
 public:
-    enum class Event {
-        Idle, // idle for the wait
-        Active, // input after idleness
-        Gone, // the compositor has gone: the session has ended
-        Broken, // the connection failed otherwise (a protocol error)
-    };
+    using Event = IdleEvent;
 
     // The idle protocols, newest first.
     enum class Protocol {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/IdleEvent.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -18,11 +20,8 @@ namespace qm::x11 {
 // (`xset s`) are never changed.
 class IdleSource {
 public:
-    enum class Event {
-        Idle, // idle for the wait
-        Active, // input after idleness
-        Gone, // the connection to the server is lost: the session has ended
-    };
+    // Gone when the connection to the server is lost; never Broken.
+    using Event = IdleEvent;
 
     // Nothing when no X server can be reached or it has no IDLETIME counter;
     // `problem` then says which, and `reached` whether there was a server.
@@ -43,6 +42,8 @@ public:
 
     // Whether the user is idle for the wait at this moment.
     bool idle_now();
+    // An X server's idle time has no problem to report beyond Gone.
+    std::string problem() const { return {}; }
 
     // The name the one-copy lock and --status use for this display.
     std::string display_name() const;
