@@ -92,7 +92,9 @@ TEST(SwapChain, AFrameWaitsWhenEveryBufferIsHeldAndMissedPlacesStayBounded)
     for (int held = 0; held < 3; ++held)
         chain.submit(*chain.acquire(), {});
     EXPECT_FALSE(chain.acquire()) << "no fourth buffer; the frame is owed";
+    EXPECT_TRUE(chain.exhausted());
     chain.release(2);
+    EXPECT_FALSE(chain.exhausted());
     chain.release(1);
     ASSERT_EQ(chain.acquire(), 1u);
 

@@ -23,13 +23,30 @@ import re, sys
 trace, start, wall_start = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
 # The wall clock's moments on the trace's clock ("-": no such moment).
 alone, hidden, showing, shown = (start + (int(wall) - wall_start) / 1000 if wall != "-" else None for wall in sys.argv[4:])
-commits, ticks = [], []  # commit times; (timer, due, batch time or None), all in the trace's ms
+commits, ticks, called_back = [], [], []  # commit and frame call-back times; (timer, due, batch time or None); all in the trace's ms
+frames = set()  # the frame call backs asked for and not yet done
+# Commits that answer the compositor (a configure's acknowledgement, the
+# keyboard asked back after a leave) come in the same round of the loop as
+# its event, before the round's ticks and frames: they are not drawing.
+answering = False
 for line in open(trace, errors="replace"):
     # WAYLAND_DEBUG stamps the wall clock's µs modulo 2^32.
-    if m := re.match(r"\[ *(\d+)\.(\d+)\]  -> wl_surface@\d+\.commit\(", line):
+    if m := re.match(r"\[ *(\d+)\.(\d+)\] (.*)", line):
         since = (int(m[1]) * 1000 + int(m[2]) - wall_start + 2**31) % 2**32 - 2**31
-        commits.append(start + since / 1000)
+        moment, request = start + since / 1000, m[3]
+        if re.match(r"\w+@\d+\.(configure|leave|enter|capabilities)\(", request):
+            answering = True
+        elif re.match(r" -> wl_surface@\d+\.commit\(", request):
+            if not answering:
+                commits.append(moment)
+        elif f := re.match(r" -> wl_surface@\d+\.frame\(new id wl_callback@(\d+)\)", request):
+            frames.add(f[1])
+            answering = False
+        elif (f := re.match(r"wl_callback@(\d+)\.done\(", request)) and f[1] in frames:
+            frames.discard(f[1])
+            called_back.append(moment)
     elif m := re.match(r"tick (\d+) (\d+)(?: batch (\d+))?$", line):
+        answering = False
         ticks.append((int(m[1]), int(m[2]), int(m[3]) if m[3] else None))
 
 def verdict(ok, text):
@@ -42,10 +59,16 @@ if alone is not None:
     alone_commits = sum(alone <= t < alone + 1000 for t in commits)
     verdict(alone_commits >= 10, f"with the cover's output hidden the play area goes on: {alone_commits} commits in a second")
 
-# The compositor stops showing the outputs within a frame or so.
-settled = hidden + 300
+# The compositor stops calling back soon after the switch (a busy machine
+# may take it a second or more); the frame committed after its last call
+# back is owed from then on, and nothing more may go until it shows again.
+last_call_back = max((t for t in called_back if t < showing), default=None)
+verdict(last_call_back is not None and last_call_back < hidden + 2500,
+        f"hidden, the compositor stops calling back ({last_call_back - hidden:.0f} ms after the switch)" if last_call_back else "no frame was ever called back")
+owed = min((t for t in commits if last_call_back is not None and last_call_back <= t < showing), default=last_call_back or hidden)
+settled = owed + 1
 verdict(not any(settled <= t < showing for t in commits),
-        f"hidden, it commits nothing ({sum(settled <= t < showing for t in commits)} commits)")
+        f"hidden, it commits nothing once a frame is owed ({sum(settled <= t < showing for t in commits)} commits)")
 late = [due for _, due, batch in ticks if batch is None and settled <= due < showing]
 batches = sorted({batch for _, _, batch in ticks if batch is not None and settled <= batch < showing})
 gaps = [b - a for a, b in zip(batches, batches[1:])]
@@ -77,7 +100,7 @@ def follows(a, b):
         return 30 <= gap < 60
     return 0 < gap < 60
 broken = [(a, b) for a, b in zip(span, span[1:]) if not follows(a, b)]
-verdict(len(span) > 100 and not broken,
+verdict(len(span) > 60 and not broken,
         f"its {len(span)} ticks around the hidden period follow the 30 ms grid with none missing {broken[:3]}")
 EOF
 }

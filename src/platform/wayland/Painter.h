@@ -23,6 +23,9 @@ public:
     // and the next call sends it. Returns whether the surface has a new
     // frame; the caller commits it, so that it can pace the commits.
     virtual bool present(Renderer&, Frmsaver const&) = 0;
+    // Whether no frame can go before the compositor gives a buffer back,
+    // as it may not while the output is hidden.
+    virtual bool waiting_for_buffer() const { return false; }
 };
 
 // Brings the surface the logo plays on up to date from the renderer: each
@@ -38,6 +41,7 @@ public:
 
     ScreenSize size() const override { return m_size; }
     bool present(Renderer&, Frmsaver const&) override;
+    bool waiting_for_buffer() const override { return m_chain.exhausted(); }
 
 private:
     void execute(ShmBuffer&, std::vector<DrawOperation> const&, Renderer const&);

@@ -80,6 +80,11 @@ std::vector<Rect> SwapChain::submit(std::size_t index, std::vector<Rect> const& 
     return repaint;
 }
 
+bool SwapChain::exhausted() const
+{
+    return m_buffers.size() >= m_maximum && std::all_of(m_buffers.begin(), m_buffers.end(), [](Buffer const& buffer) { return buffer.held; });
+}
+
 void SwapChain::release(std::size_t index)
 {
     if (index < m_buffers.size())

@@ -35,6 +35,9 @@ public:
     void release(std::size_t index);
 
     bool held(std::size_t index) const { return m_buffers[index].held; }
+    // Whether the compositor holds every buffer there may be: no frame can
+    // go until it releases one.
+    bool exhausted() const;
 
 private:
     struct Buffer {

@@ -345,10 +345,14 @@ bool WaylandHost::present(Renderer& renderer, Frmsaver const& form)
     return true;
 }
 
+// A frame is owed while the compositor has not called back for the last
+// one, or holds every buffer the next one could go into: either way it is
+// not showing the play area's frames as they come, and nothing can be drawn
+// before it answers.
 bool WaylandHost::frame_owed() const
 {
     Surface const* surface = playing_surface();
-    return surface && surface->frame;
+    return surface && (surface->frame || (surface->painter && surface->painter->waiting_for_buffer()));
 }
 
 void WaylandHost::frame_done(Surface& surface)

@@ -53,9 +53,10 @@ public:
     // configured and the compositor has called back for the frame before;
     // otherwise the frame waits. Returns whether a frame was committed.
     bool present(Renderer&, Frmsaver const&);
-    // Whether the play area's last frame has not been called back yet: for
-    // a frame or so after each commit while it shows, all along while its
-    // output is hidden or powered down.
+    // Whether the play area's last frame has not been called back yet, or
+    // every buffer for the next is held: for a frame or so after each
+    // commit while it shows, all along while its output is hidden or
+    // powered down.
     bool frame_owed() const;
     // Whether the surface is one of the saver's, still shown.
     bool shows(wl_surface*) const;
