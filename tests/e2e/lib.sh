@@ -6,6 +6,7 @@
 #   FRAMECHECK  the screenshot reader (quilvenmoor-framecheck)
 #   SCREEN      the virtual screen, default 1280x1024x24
 #   STARTER     (Wine only) a command that starts a program with a command line given verbatim
+#   E2E_KEEP    a folder to keep each run's work folder in (its shots, logs and traces)
 set -u
 
 LAUNCH=${LAUNCH:?LAUNCH names the command that starts the saver}
@@ -24,12 +25,18 @@ cleanup() {
     wine_stop
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
     wait 2>/dev/null
+    [ -n "${E2E_KEEP:-}" ] && mkdir -p "$E2E_KEEP" && cp -r "$WORK" "$E2E_KEEP/$(basename "$0" .sh)-$$"
     rm -rf "$WORK"
 }
 trap cleanup EXIT
 
 pass() { PASSED=$((PASSED + 1)); echo "ok: $*"; }
-fail() { FAILED=$((FAILED + 1)); echo "FAILED: $*"; }
+fail() {
+    FAILED=$((FAILED + 1))
+    echo "FAILED: $*"
+    # The last shot looked at, kept with the work folder (see E2E_KEEP).
+    [ -f "$WORK/locate.png" ] && cp "$WORK/locate.png" "$WORK/failed-$FAILED.png"
+}
 finish() {
     echo "$PASSED passed, $FAILED failed"
     [ "$FAILED" -eq 0 ]

@@ -189,8 +189,10 @@ pointer() {
     *) echo "$*" >&"$POINTER_FD" ;;
     esac
     POINTER_REPLIES=$((POINTER_REPLIES + 1))
-    wait_until 5 test "$(wc -l <"$WORK/pointer.out")" -ge "$POINTER_REPLIES"
+    wait_until 5 answered "$WORK/pointer.out" "$POINTER_REPLIES"
 }
+# Whether file $1 holds at least $2 answers, a line each.
+answered() { [ "$(wc -l <"$1")" -ge "$2" ]; }
 LAYOUT_WIDTH=1280
 LAYOUT_HEIGHT=800
 
@@ -335,11 +337,13 @@ weston_screenshot() {
 # How many pixels of the last located shot lie outside the box and the banner and are not black.
 stray_pixels() { "$FRAMECHECK" stray "$WORK/locate.png" "$BOX_X" "$BOX_Y"; }
 
-# Whether a band 16 pixels wide around the box located last is all black:
-# the picture ends where a box of 284 x 325 pixels ends.
+# Whether a band 16 pixels wide around the box located last is all black,
+# the banner's strip aside: the picture ends where a box of 284 x 325
+# pixels ends. The band stops at the shot's edges.
 box_edges_clean() {
+    local left=$((BOX_X < 16 ? 0 : BOX_X - 16)) top=$((BOX_Y < 16 ? 0 : BOX_Y - 16))
     [ "$(convert "$WORK/locate.png" -fill black -draw "rectangle $BOX_X,$BOX_Y $((BOX_X + 283)),$((BOX_Y + 324))" \
-        -crop "316x357+$((BOX_X - 16))+$((BOX_Y - 16))" +repage -format '%[max]' info:)" = 0 ]
+        -draw "rectangle 8,8 327,20" -crop "$((BOX_X + 300 - left))x$((BOX_Y + 341 - top))+$left+$top" +repage -format '%[max]' info:)" = 0 ]
 }
 
 # Starts the saver with the arguments given (default /S) as the session's user.

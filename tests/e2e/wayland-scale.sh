@@ -45,6 +45,8 @@ change_scale() {
 start_sway
 # The pointer rests on the bare screen, in the quarter that stays in the layout at scale 2.
 pointer move 60 360
+# The trace tells when the pointer enters the saver's surface.
+session_set QUILVENMOOR_TICK_TRACE=1
 SHOT_OUTPUT=HEADLESS-1 start_saver_shown
 wait_until 6 pointer_hidden_on_bare_screen && running || abort "the saver did not take the pointer in"
 # In bounce mode the box never leaves the output, as it does for seconds
@@ -55,9 +57,14 @@ wait_until 10 eval 'logo_shows && { [ "$BOX_Y" -gt 24 ] || [ "$BOX_X" -gt 330 ];
 read -r LIT_WIDTH LIT_HEIGHT _ < <(lit_extent "$WORK/locate.png")
 change_scale 2
 change_scale 1
+entries() { grep -c '^pointer entered' "$WORK/saver.out"; }
+before=$(entries)
 change_scale 1.5
 if running; then
     pass "the pointer resting over the output through every change kept it running"
+    # The compositor makes the pointer enter again in the new units; a move
+    # from before that entry would be taken for the pointer's arrival.
+    wait_until 3 eval '[ "$(entries)" -gt "$before" ]'
     pointer by 12 -8
     pointer by 12 -8
     expect_end 1 0 "a real pointer move still ends it with status 0"

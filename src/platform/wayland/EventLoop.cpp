@@ -313,6 +313,8 @@ void EventLoop::pointer_entered(std::uint32_t serial, wl_surface* surface, doubl
     // after a leave (an output that changes scale sends both, for the same
     // spot in new units); a move from there is real.
     m_saver.pointer_returned();
+    if (m_trace_ticks)
+        std::fprintf(stderr, "pointer entered %lld\n", static_cast<long long>(posix::monotonic_milliseconds()));
     pointer_moved(x, y);
 }
 
