@@ -88,7 +88,10 @@ EventLoop::Outcome EventLoop::run()
     while (m_saver.running()) {
         if (m_signals.requested())
             return Outcome::Signalled;
-        while (m_saver.running() && XPending(display)) {
+        // Xlib reads the connection only when it may have something: the
+        // loop's wake-ups are mostly the ticks', and each read attempt is a
+        // system call or two.
+        while (m_saver.running() && (m_connection_readable || XQLength(display) > 0) && XPending(display)) {
             XEvent event;
             XNextEvent(display, &event);
             // An unseen loop learns of an event up to a second after the
@@ -114,13 +117,19 @@ EventLoop::Outcome EventLoop::run()
         if (!m_saver.running())
             break;
         present();
+        flush();
 
         auto const wake = next_wake();
         int timeout = -1;
         if (wake)
             timeout = static_cast<int>(std::max<std::int64_t>(0, *wake - posix::monotonic_milliseconds()));
+        // Events Xlib has already read (with a reply, or while flushing)
+        // are handled at once.
+        if (XQLength(display) > 0)
+            timeout = 0;
         pollfd descriptors[2] = { { m_host.connection().file_descriptor(), POLLIN, 0 }, { m_signals.descriptor(), POLLIN, 0 } };
         poll(descriptors, m_signals.descriptor() >= 0 ? 2 : 1, timeout);
+        m_connection_readable = (descriptors[0].revents & (POLLIN | POLLERR | POLLHUP)) != 0;
         if (m_signals.requested())
             return Outcome::Signalled;
         if (descriptors[0].revents & (POLLERR | POLLHUP))
@@ -273,6 +282,17 @@ bool EventLoop::handle(XEvent& event)
     if (auto const failure = m_host.handle_window_event(event))
         return fail(*failure);
     return true;
+}
+
+// Everything asked of the server since the last flush goes in one write
+// before the loop sleeps; a round with no request writes nothing.
+void EventLoop::flush()
+{
+    Display* display = m_host.connection().display();
+    if (XNextRequest(display) == m_flushed_request)
+        return;
+    XFlush(display);
+    m_flushed_request = XNextRequest(display);
 }
 
 void EventLoop::present()

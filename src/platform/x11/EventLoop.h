@@ -45,6 +45,7 @@ private:
     // Returns false when the loop must stop.
     bool handle(XEvent&);
     void present();
+    void flush();
     void deliver_due_ticks();
     void deliver_batch(std::int64_t now);
     Visibility visibility() const;
@@ -64,6 +65,10 @@ private:
     std::string m_failure;
     bool m_trace_ticks;
     bool m_presented { false };
+    // Whether the last wait saw the server's connection readable (the
+    // first round reads whatever came before it).
+    bool m_connection_readable { true };
+    unsigned long m_flushed_request { 0 };
     // Whether the window is viewable and not wholly covered, as its own
     // events say, and what the loop acts on, the monitor's power included.
     Visibility m_window_visibility { Visibility::Seen };

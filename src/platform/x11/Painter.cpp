@@ -66,7 +66,6 @@ void Painter::execute(std::vector<DrawOperation> const& operations, Renderer con
         }
     }
     flush_fills();
-    XFlush(display);
 }
 
 }

@@ -20,6 +20,8 @@ public:
     Painter(Painter const&) = delete;
     Painter& operator=(Painter const&) = delete;
 
+    // Queues the requests that carry out the operations; the caller
+    // flushes them, once for everything the round of its loop sent.
     void execute(std::vector<DrawOperation> const&, Renderer const&);
 
     // How many drawing requests (images, copies, fills) it has sent: a
