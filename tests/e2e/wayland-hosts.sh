@@ -10,7 +10,6 @@ source "$(dirname "$0")/wayland-lib.sh"
 start_weston
 plain=("${SESSION[@]}")
 # Covers the one output exactly: only a box of 284 x 325 pixels shows.
-covered_exactly() { locate_box && [ "$(stray_pixels)" = 0 ] && box_edges_clean; }
 for forced in "" wayland; do
     SESSION=("${plain[@]}" ${forced:+QUILVENMOOR_PLATFORM=$forced})
     start_wayland_saver

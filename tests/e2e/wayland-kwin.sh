@@ -46,20 +46,9 @@ trap stop_kwin EXIT
     session_set DBUS_SESSION_BUS_ADDRESS="$(cat "$WORK/bus")"
 }
 
-# The fake-input client takes commands through a pipe and answers each with a line.
-start_input() {
-    mkfifo "$WORK/input.in"
-    chown --reference="$WORK" "$WORK/input.in"
-    spawn input sh -c 'exec "$0" <"$1" >"$2"' "$KWIN_INPUT" "$WORK/input.in" "$WORK/input.out"
-    exec {INPUT_FD}>"$WORK/input.in"
-    INPUT_REPLIES=1
-    wait_until 5 grep -q ready "$WORK/input.out" || abort "the fake-input client did not start"
-}
-input() {
-    echo "$*" >&"$INPUT_FD"
-    INPUT_REPLIES=$((INPUT_REPLIES + 1))
-    wait_until 5 answered "$WORK/input.out" "$INPUT_REPLIES"
-}
+# The fake-input client: commands through a pipe, a line in answer to each.
+start_input() { start_piped_client input "$KWIN_INPUT" || abort "the fake-input client did not start"; }
+input() { tell_client input "$*"; }
 # Like wtype's runs, a key waits a moment before and after.
 press_key() {
     sleep 0.2

@@ -160,18 +160,36 @@ new_runtime() {
     session_set XDG_RUNTIME_DIR="$RUNTIME"
 }
 
+# A helper client of the tests' own that takes commands through a pipe and
+# answers each with a line, started as the session's user: NAME_FD (NAME in
+# capitals) is its pipe and NAME_REPLIES the answers counted so far.
+start_piped_client() {
+    local name=$1 program=$2 fd
+    rm -f "$WORK/$name.in" "$WORK/$name.out"
+    mkfifo "$WORK/$name.in"
+    chown --reference="$WORK" "$WORK/$name.in"
+    spawn "$name" sh -c 'exec "$0" <"$1" >"$2"' "$program" "$WORK/$name.in" "$WORK/$name.out"
+    exec {fd}>"$WORK/$name.in"
+    printf -v "${name^^}_FD" %s "$fd"
+    printf -v "${name^^}_REPLIES" %s 1
+    wait_until 5 grep -q ready "$WORK/$name.out"
+}
+# Sends the client NAME one command; returns once it has answered.
+tell_client() {
+    local name=$1 fd=${1^^}_FD replies=${1^^}_REPLIES
+    echo "$2" >&"${!fd}"
+    printf -v "$replies" %s $((${!replies} + 1))
+    wait_until 5 answered "$WORK/$name.out" "${!replies}"
+}
+# Whether FILE holds at least N lines, counted anew at every call.
+answered() { [ "$(wc -l <"$1")" -ge "$2" ]; }
+
 # Headless sway has no pointer: a virtual one of our own gives its seat one.
 # Commands go to it through a pipe; it answers each with a line.
 start_pointer() {
     [ -n "$POINTER" ] || abort "POINTER names quilvenmoor-wayland-pointer"
     [ -n "${POINTER_FD:-}" ] && exec {POINTER_FD}>&-
-    rm -f "$WORK/pointer.in" "$WORK/pointer.out"
-    mkfifo "$WORK/pointer.in"
-    chown --reference="$WORK" "$WORK/pointer.in"
-    spawn pointer sh -c 'exec "$0" <"$1" >"$2"' "$POINTER" "$WORK/pointer.in" "$WORK/pointer.out"
-    exec {POINTER_FD}>"$WORK/pointer.in"
-    POINTER_REPLIES=1
-    wait_until 5 grep -q ready "$WORK/pointer.out" || abort "the virtual pointer did not start"
+    start_piped_client pointer "$POINTER" || abort "the virtual pointer did not start"
 }
 
 # pointer move X Y | by DX DY | click: returns once the compositor has it.
@@ -179,20 +197,16 @@ start_pointer() {
 pointer() {
     case $1 in
     move)
-        echo "move $2 $3 $LAYOUT_WIDTH $LAYOUT_HEIGHT" >&"$POINTER_FD"
+        tell_client pointer "move $2 $3 $LAYOUT_WIDTH $LAYOUT_HEIGHT"
         POINTER_X=$2 POINTER_Y=$3
         ;;
     by)
-        echo "$*" >&"$POINTER_FD"
+        tell_client pointer "$*"
         POINTER_X=$((POINTER_X + $2)) POINTER_Y=$((POINTER_Y + $3))
         ;;
-    *) echo "$*" >&"$POINTER_FD" ;;
+    *) tell_client pointer "$*" ;;
     esac
-    POINTER_REPLIES=$((POINTER_REPLIES + 1))
-    wait_until 5 answered "$WORK/pointer.out" "$POINTER_REPLIES"
 }
-# Whether file $1 holds at least $2 answers, a line each.
-answered() { [ "$(wc -l <"$1")" -ge "$2" ]; }
 LAYOUT_WIDTH=1280
 LAYOUT_HEIGHT=800
 
@@ -336,6 +350,9 @@ weston_screenshot() {
 
 # How many pixels of the last located shot lie outside the box and the banner and are not black.
 stray_pixels() { "$FRAMECHECK" stray "$WORK/locate.png" "$BOX_X" "$BOX_Y"; }
+
+# Whether the saver covers the shot exactly: the logo alone, its box exact.
+covered_exactly() { locate_box && [ "$(stray_pixels)" = 0 ] && box_edges_clean; }
 
 # Whether a band 16 pixels wide around the box located last is all black,
 # the banner's strip aside: the picture ends where a box of 284 x 325

@@ -23,7 +23,6 @@ terminal_ready() { keys "$KEY_A" && wait_until 1 typed a "$WORK/typed"; }
 wait_until 20 terminal_ready || { cat "$WORK/mutter.out" "$WORK/foot.log"; abort "the terminal underneath did not get keys"; }
 : >"$WORK/typed"
 
-covered_exactly() { locate_box && [ "$(stray_pixels)" = 0 ] && box_edges_clean; }
 start_wayland_saver
 if wait_until 10 covered_exactly; then
     pass "it covers the monitor with the box exact"
