@@ -23,9 +23,10 @@ set -euo pipefail
 run=(cmake make g++ pkg-config libgtest-dev libpng-dev libx11-dev libxrandr-dev libxss-dev libxext-dev
     libwayland-dev wayland-protocols libxkbcommon-dev libsystemd-dev plasma-wayland-protocols
     xvfb xdotool imagemagick x11-xserver-utils)
-# The idle watcher's scenario runs a private session bus; Xorg with the
-# dummy video driver is the X server with DPMS of the scenarios.
-check=(python3 x11-utils x11-xkb-utils dbus-daemon xserver-xorg-core xserver-xorg-video-dummy)
+# The idle watcher's scenario runs a private session bus, with a stand-in
+# for GNOME's idle monitor in Python; Xorg with the dummy video driver is the
+# X server with DPMS of the scenarios.
+check=(python3 python3-dbus python3-gi x11-utils x11-xkb-utils dbus-daemon xserver-xorg-core xserver-xorg-video-dummy)
 package=(dpkg-dev lintian file man-db desktop-file-utils)
 # qemu-user-static runs 32-bit Wine where the kernel runs no 32-bit programs.
 windows=(binutils g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 wine32:i386 qemu-user-static)

@@ -4,7 +4,8 @@
 # the next wait; an Inhibit held on the bus, and a client resetting the X
 # server's saver, hold it off; a second watcher ends at once; SIGTERM ends the
 # watcher and its saver; failed savers are not restarted in a loop; --enable,
-# --status and --disable in a temporary home.
+# --status and --disable in a temporary home; without a display it follows
+# GNOME's idle monitor (a stand-in) and ends when the monitor leaves the bus.
 #
 # LAUNCH is quilvenmoor-idle (with quilvenmoor beside it); BUS_CALLER is
 # quilvenmoor-bus-caller.
@@ -146,4 +147,29 @@ wait_until 3 held_back
 xdotool mousemove 5 5 mousemove 60 60
 expect_end 5 1 "three failures in a row stop the watcher with status 1" && grep -q "3 times in a row" "$WORK/saver.out" \
     && pass "and it says so" || fail "its message: $(cat "$WORK/saver.out")"
+
+# Without a display, GNOME's idle monitor on the bus is the source (here a
+# stand-in): the watcher starts the saver once the monitor's idle watch
+# fires, watches for the next input, and ends with status 0 when the
+# monitor leaves the bus, as it does when its compositor goes.
+coproc MONITOR { exec /usr/bin/python3 "$(dirname "$0")/idle-monitor.py"; }
+CALLER_PID=$MONITOR_PID
+exec {monitor_out}<&"${MONITOR[0]}" {monitor_in}>&"${MONITOR[1]}"
+read -r -t 5 ready <&"$monitor_out"
+[ "$ready" = ready ] || fail "the stand-in idle monitor did not start"
+mkdir "$WORK/monitored"
+cp "$IDLE" "$WORK/monitored/"
+printf '#!/bin/sh\necho $$ >>"%s"\nexec sleep 60\n' "$WORK/monitored.runs" >"$WORK/monitored/quilvenmoor"
+chmod +x "$WORK/monitored/quilvenmoor"
+LAUNCH="env -u DISPLAY $WORK/monitored/quilvenmoor-idle" launch --minutes "$WAIT"
+started() { [ -s "$WORK/monitored.runs" ]; }
+! wait_until 2 started && wait_until 3 started && pass "with the idle monitor alone, the saver starts after 3 s idle" ||
+    fail "with the idle monitor alone the saver did not start in time: $(cat "$WORK/saver.out")"
+env -u DISPLAY $IDLE --status >"$WORK/status"
+grep -q "^idle source: org.gnome.Mutter.IdleMonitor" "$WORK/status" && pass "--status names org.gnome.Mutter.IdleMonitor" || fail "--status: $(cat "$WORK/status")"
+echo quit >&"$monitor_in"
+expect_end 3 0 "the monitor leaving the bus ends the watcher with status 0" && grep -q "IdleMonitor has left the session bus" "$WORK/saver.out" &&
+    pass "and it says so" || fail "its message: $(cat "$WORK/saver.out")"
+stand_in=$(head -n 1 "$WORK/monitored.runs")
+wait_until 3 not kill -0 "$stand_in" 2>/dev/null && pass "the saver ends with the watcher" || { fail "the saver outlived the watcher"; kill "$stand_in"; }
 finish
