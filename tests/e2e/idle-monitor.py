@@ -1,9 +1,9 @@
 # A stand-in for GNOME's idle monitor on the session bus
 # (org.gnome.Mutter.IdleMonitor at /org/gnome/Mutter/IdleMonitor/Core), for
 # the idle watcher's scenario where it is the only idle source. It counts
-# idle time from its start or from the last "input" read on standard input;
-# "quit" leaves the bus, as the monitor does when its compositor goes. It
-# prints "ready" once it owns the name, and each call it gets.
+# idle time from its start, as if nobody touched anything; "quit" on
+# standard input leaves the bus, as the monitor does when its compositor
+# goes. It prints "ready" once it owns the name, and each call it gets.
 #
 #   /usr/bin/python3 idle-monitor.py    (python3-dbus and python3-gi)
 import sys
@@ -21,14 +21,14 @@ PATH = "/org/gnome/Mutter/IdleMonitor/Core"
 class Monitor(dbus.service.Object):
     def __init__(self, bus):
         super().__init__(bus, PATH)
-        self.last_input = time.monotonic()
+        self.started = time.monotonic()
         self.next_id = 1
-        self.idle_watches = {}  # id: (interval in ms, fired since the last input)
+        self.idle_watches = {}  # id: (interval in ms, fired)
         self.active_watches = set()
         GLib.timeout_add(50, self.fire_idle_watches)
 
     def idle_ms(self):
-        return int((time.monotonic() - self.last_input) * 1000)
+        return int((time.monotonic() - self.started) * 1000)
 
     def new_id(self):
         self.next_id += 1
@@ -40,13 +40,6 @@ class Monitor(dbus.service.Object):
                 self.idle_watches[watch] = (interval, True)
                 self.WatchFired(watch)
         return True
-
-    def input(self):
-        self.last_input = time.monotonic()
-        self.idle_watches = {watch: (interval, False) for watch, (interval, _) in self.idle_watches.items()}
-        for watch in self.active_watches:
-            self.WatchFired(watch)
-        self.active_watches.clear()
 
     @dbus.service.method(NAME, in_signature="t", out_signature="u")
     def AddIdleWatch(self, interval):
@@ -84,10 +77,7 @@ loop = GLib.MainLoop()
 
 
 def command(source, condition):
-    line = sys.stdin.readline().strip()
-    if line == "input":
-        monitor.input()
-    elif line in ("quit", ""):
+    if sys.stdin.readline().strip() in ("quit", ""):
         loop.quit()
         return False
     return True
