@@ -5,7 +5,8 @@
 # server's saver, hold it off; a second watcher ends at once; SIGTERM ends the
 # watcher and its saver; failed savers are not restarted in a loop; --enable,
 # --status and --disable in a temporary home; without a display it follows
-# GNOME's idle monitor (a stand-in) and ends when the monitor leaves the bus.
+# GNOME's idle monitor (a stand-in) and ends when the monitor leaves the bus;
+# logind's lock hint (a stand-in) holds it off.
 #
 # LAUNCH is quilvenmoor-idle (with quilvenmoor beside it); BUS_CALLER is
 # quilvenmoor-bus-caller.
@@ -15,12 +16,14 @@ IDLE=$LAUNCH
 WAIT=0.05 # minutes: 3 s
 
 BUS_PID=""
+SYSTEM_BUS_PID=""
 CALLER_PID=""
 RESETTER_PID=""
 stop_helpers() {
     [ -n "$CALLER_PID" ] && kill "$CALLER_PID" 2>/dev/null
     [ -n "$RESETTER_PID" ] && kill "$RESETTER_PID" 2>/dev/null
     [ -n "$BUS_PID" ] && kill "$BUS_PID" 2>/dev/null
+    [ -n "$SYSTEM_BUS_PID" ] && kill "$SYSTEM_BUS_PID" 2>/dev/null
     cleanup
 }
 trap stop_helpers EXIT
@@ -172,4 +175,22 @@ expect_end 3 0 "the monitor leaving the bus ends the watcher with status 0" && g
     pass "and it says so" || fail "its message: $(cat "$WORK/saver.out")"
 stand_in=$(head -n 1 "$WORK/monitored.runs")
 wait_until 3 not kill -0 "$stand_in" 2>/dev/null && pass "the saver ends with the watcher" || { fail "the saver outlived the watcher"; kill "$stand_in"; }
+
+# logind's LockedHint, on a bus standing in for the system bus, holds the
+# saver off while the session is locked; the unlock counts as activity.
+dbus-daemon --session --fork --print-address=3 --print-pid=4 3>"$WORK/system.address" 4>"$WORK/system.pid"
+SYSTEM_BUS_PID=$(cat "$WORK/system.pid")
+coproc LOGIND { DBUS_SYSTEM_BUS_ADDRESS=$(cat "$WORK/system.address") exec /usr/bin/python3 "$(dirname "$0")/logind-session.py" c1; }
+CALLER_PID=$LOGIND_PID
+exec {logind_out}<&"${LOGIND[0]}" {logind_in}>&"${LOGIND[1]}"
+read -r -t 5 ready <&"$logind_out"
+[ "$ready" = ready ] || fail "the stand-in logind did not start"
+: >"$WORK/monitored.runs"
+LAUNCH="env XDG_SESSION_ID=c1 DBUS_SYSTEM_BUS_ADDRESS=$(cat "$WORK/system.address") $WORK/monitored/quilvenmoor-idle" launch --minutes "$WAIT"
+! wait_until 5 started && pass "a session locked by logind's word holds the saver off" || fail "the saver started in a locked session"
+echo unlock >&"$logind_in"
+! wait_until 2 started && wait_until 3 started && pass "unlocked, the saver starts a full wait later" ||
+    fail "after the unlock the saver did not start in time: $(cat "$WORK/saver.out")"
+kill -TERM "$SAVER_PID"
+expect_end 3 0 "SIGTERM ends that watcher"
 finish
